@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Conversions with the classic run-time's semantics. Failures raise RuntimeError:
+// 13 (type mismatch) for text that is not a number or an on/off word, 6 (overflow) out of range.
+namespace vb {
+
+bool CBool(const QString &text);
+double CDbl(const QString &text);
+int32_t CLng(const QString &text);
+int32_t CLng(double value);
+int16_t CInt(const QString &text);
+int16_t CInt(double value);
+
+// 15 significant digits, no trailing zeros, exponent form below 1E-4 and from 1E15 on.
+QString CStr(double value);
+inline QString CStr(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+// Removes blanks (U+0020) only, as the classic Trim does.
+QString Trim(const QString &text);
+QString LTrim(const QString &text);
+QString RTrim(const QString &text);
+
+// Split with the classic results: an empty text gives no elements.
+QStringList Split(const QString &text, const QString &delimiter = QStringLiteral(" "));
+
+} // namespace vb

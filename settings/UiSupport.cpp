@@ -1,5 +1,6 @@
 #include "settings/UiSupport.h"
 
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QWidget>
@@ -18,4 +19,18 @@ QFont FaceOrStandard(const QString &family, int pointSize)
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSize(pointSize);
     return font;
+}
+
+int16_t CheckValue(const QCheckBox *box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+
+void SetCheckValue(QCheckBox *box, int16_t value)
+{
+    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }

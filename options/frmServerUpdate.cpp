@@ -1,0 +1,94 @@
+#include "options/frmServerUpdate.h"
+
+#include "app/AppState.h"
+#include "settings/ErrorTrap.h"
+#include "settings/UiSupport.h"
+#include "settings/VbConv.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+const QString kPostServerUpdateValue = QStringLiteral("PostServerUpdate");
+
+QString DescriptionText()
+{
+    return QStringLiteral("This option is for when you have Posted your server to") +
+           QStringLiteral(" the Server List DB. By Checking the following checkbox, when") +
+           QStringLiteral(" ever you click on Create Game, The server will") +
+           QStringLiteral(" immediately be notified that your game is up.");
+}
+
+} // namespace
+
+frmServerUpdate::frmServerUpdate(QWidget *parent) : QDialog(parent)
+{
+    BuildControls();
+    connect(cmdOK, &QPushButton::clicked, this, &frmServerUpdate::cmdOK_Click);
+    connect(cmdCancell, &QPushButton::clicked, this, &frmServerUpdate::cmdCancell_Click);
+    CentreOnScreen();
+    Form_Load();
+}
+
+void frmServerUpdate::BuildControls()
+{
+    setWindowTitle(QStringLiteral("Create Game Options"));
+    setFixedSize(Twips(4680), Twips(2670));
+
+    fraServer = new QGroupBox(QStringLiteral("Update Server"), this);
+    PlaceTwips(fraServer, 90, 90, 4515, 2085);
+    txtDescription = new QPlainTextEdit(fraServer);
+    txtDescription->setReadOnly(true);
+    PlaceTwips(txtDescription, 135, 270, 4245, 1005);
+    chkUpdate = new QCheckBox(QStringLiteral("Automatcically announce my Server each time I create a game"), fraServer);
+    PlaceTwips(chkUpdate, 405, 1485, 3885, 420);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    PlaceTwips(cmdOK, 870, 2295, 1410, 375);
+    cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
+    PlaceTwips(cmdCancell, 2400, 2280, 1410, 375);
+    for (QPushButton *button : {cmdOK, cmdCancell})
+        button->setAutoDefault(false);
+
+    setTabOrder(txtDescription, chkUpdate);
+    setTabOrder(chkUpdate, cmdOK);
+    setTabOrder(cmdOK, cmdCancell);
+}
+
+// The dialog opens in the middle of the screen rather than over the window that shows it;
+// an explicit position keeps the dialog from re-centring itself over its parent.
+void frmServerUpdate::CentreOnScreen()
+{
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void frmServerUpdate::Form_Load()
+{
+    SetProgramIcon(this);
+    txtDescription->setPlainText(DescriptionText());
+    // The main window's flag is the truth here; the stored value is not read.
+    SetCheckValue(chkUpdate, BoolToCheck(gMain && gMain->mboolUpdate));
+}
+
+void frmServerUpdate::cmdOK_Click()
+{
+    Trap(QStringLiteral("Error in OK click event "), ErrLayout::NumberFirst, [&] {
+        const bool update = CheckToBool(CheckValue(chkUpdate));
+        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, kPostServerUpdateValue, vb::CStr(update));
+        if (gMain)
+            gMain->mboolUpdate = update;
+        accept();
+    });
+}
+
+void frmServerUpdate::cmdCancell_Click() { reject(); }

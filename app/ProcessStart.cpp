@@ -1,0 +1,33 @@
+#include "app/ProcessStart.h"
+
+#include <QProcess>
+
+namespace {
+
+class DetachedStarter : public ProcessStarter {
+public:
+    bool start(const ProcessRequest &request) override
+    {
+        QProcess process;
+        process.setProgram(request.program);
+        process.setArguments(request.arguments);
+        process.setWorkingDirectory(request.workingFolder);
+        process.setProcessEnvironment(request.environment);
+        process.setStandardInputFile(QProcess::nullDevice());
+        return process.startDetached();
+    }
+};
+
+DetachedStarter gDetached;
+ProcessStarter *gStarter = nullptr;
+
+} // namespace
+
+ProcessStarter *setProcessStarter(ProcessStarter *starter)
+{
+    ProcessStarter *previous = gStarter;
+    gStarter = starter;
+    return previous;
+}
+
+bool StartProcess(const ProcessRequest &request) { return (gStarter ? gStarter : &gDetached)->start(request); }

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Skirmdeck builds, runs and tests with, and registers the
+# "SQL Server" ODBC driver name for FreeTDS. Safe to run again.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
+    unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqlite3-dev
+    postgresql
+    iputils-ping iproute2 util-linux
+    xvfb xauth fonts-dejavu-core
+)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+here=$(cd "$(dirname "$0")" && pwd)
+as_root bash "$here/../directory/register-sql-server-driver.sh"

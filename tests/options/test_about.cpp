@@ -54,6 +54,7 @@ private slots:
     void pressedButtonLooksPushedIn();
     void programIconIsSetOnWindows();
     void aboutWindowShowsThePicture();
+    void missingPictureIsReported();
     void clicksOpenTheHomePage();
     void failedOpenIsReported();
     void programOpensThroughTheDesktop();
@@ -133,6 +134,20 @@ void TestAbout::aboutWindowShowsThePicture()
     // The whole picture is visible.
     QVERIFY(about.rect().contains(about.ImgAbout->geometry()));
     QVERIFY(messages.shown().isEmpty());
+}
+
+// Without the compiled-in pictures the window still opens, empty, after the message.
+void TestAbout::missingPictureIsReported()
+{
+    ScriptedMessageBox messages;
+    Q_CLEANUP_RESOURCE(skirmdeck);
+    frmAbout about;
+    Q_INIT_RESOURCE(skirmdeck);
+
+    QCOMPARE(messages.texts(), QStringList{"Error loading about form 326 Resource with identifier '105' not found"});
+    QVERIFY(about.ImgAbout->pixmap().isNull());
+    about.show();
+    QVERIFY(about.isVisible());
 }
 
 void TestAbout::clicksOpenTheHomePage()

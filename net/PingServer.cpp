@@ -1,0 +1,37 @@
+#include "net/PingServer.h"
+
+#include "net/Echo.h"
+#include "net/ModPing.h"
+#include "settings/ErrorTrap.h"
+
+#include <algorithm>
+
+namespace {
+
+// Only a successful echo has a round trip to show; every failure means the server is offline.
+bool isOffline(const EchoReply &reply)
+{
+    return !icmpstatus::isSuccess(reply.Status) || reply.RoundTripTime == ModPing::kOfflineRoundTrip;
+}
+
+} // namespace
+
+bool IsDottedText(const QString &address)
+{
+    return std::all_of(address.begin(), address.end(), [](QChar c) {
+        return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    });
+}
+
+QString PingServer(const QString &address, QString &pingedAddress)
+{
+    QString result;
+    Trap(QStringLiteral("Error in PingServer "), ErrLayout::NumberFirst, [&] {
+        const QString target = IsDottedText(address) ? address : ResolveHostAddress(address);
+        EchoReply reply;
+        EchoRequest(target, reply);
+        result = isOffline(reply) ? QStringLiteral("Offline") : QString::number(reply.RoundTripTime) + QStringLiteral("ms");
+        pingedAddress = target;
+    });
+    return result;
+}

@@ -55,15 +55,15 @@ QLineEdit *NewNameBox(QWidget *parent)
     return box;
 }
 
-// An editable drop-down that keeps exactly what was typed: no completion, no new items, and
-// Return does not swap the text for an entry that matches only when letter case is ignored.
+// An editable drop-down that keeps exactly what was typed. Without a completer nothing is
+// filled in while typing and Return matches list entries case-sensitively, so a name typed in
+// the wrong case is not swapped for the entry; typed text never becomes a new entry.
 QComboBox *NewListBox(QWidget *parent)
 {
     auto *box = new QComboBox(parent);
     box->setEditable(true);
     box->setCompleter(nullptr);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setDuplicatesEnabled(true);
     return box;
 }
 

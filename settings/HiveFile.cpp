@@ -662,7 +662,7 @@ std::optional<HiveFile> HiveFile::parse(QByteArrayView text, ParseError *error)
     QByteArrayView line;
     auto fail = [&](const char *message) -> std::optional<HiveFile> {
         if (error)
-            *error = ParseError{reader.lineNo(), QString::fromLatin1(message)};
+            *error = ParseError{std::max<qsizetype>(reader.lineNo(), 1), QString::fromLatin1(message)};
         return std::nullopt;
     };
     if (!reader.next(line) || line != "WINE REGISTRY Version 2")

@@ -74,7 +74,7 @@ void frmGeneralOptions::CreateControls()
 
     Label1 = new QLabel(QStringLiteral("Video Resolution:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    PlaceTwips(Label1, 120, 2775, 1335, 255);
+    PlaceTwips(Label1, 120, 2775, 1575, 255);
 
     cboResolution = new QComboBox(this);
     cboResolution->setObjectName(QStringLiteral("cboResolution"));
@@ -83,7 +83,7 @@ void frmGeneralOptions::CreateControls()
     cboResolution->setCompleter(nullptr);
     cboResolution->setInsertPolicy(QComboBox::NoInsert);
     cboResolution->setEditText(QStringLiteral("1600x1200"));
-    PlaceTwips(cboResolution, 1455, 2730, 1335, 315);
+    PlaceTwips(cboResolution, 1740, 2730, 1335, 315);
 
     chkGameStart = new QCheckBox(QStringLiteral("Exit on Game Start"), this);
     chkGameStart->setObjectName(QStringLiteral("chkGameStart"));
@@ -116,7 +116,7 @@ void frmGeneralOptions::CreateOptionBoxes()
     // Full screen sits outside the frame, beside the resolution it goes with.
     chkGraphicOpts[kFullScreenIndex] = new QCheckBox(this);
     chkGraphicOpts[kFullScreenIndex]->setObjectName(QStringLiteral("chkGraphicOpts_8"));
-    PlaceTwips(chkGraphicOpts[kFullScreenIndex], 3000, 2775, 1455, kBoxHeight);
+    PlaceTwips(chkGraphicOpts[kFullScreenIndex], 3360, 2775, 1455, kBoxHeight);
 }
 
 void frmGeneralOptions::SetTabOrder()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Posts the user's own server to the shared server directory.
+class frmPostServer : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmPostServer(QWidget *parent = nullptr);
+
+    void Form_Load();
+    void cmdPostServer_Click();
+    void cmdCancel_Click();
+
+    QGroupBox *fraPostServer;
+    QLabel *lblServername;
+    QLineEdit *txtServerName;
+    QLabel *lblPAddress;
+    QLineEdit *txtIPAddress;
+    QLabel *lblPort;
+    QLineEdit *txtPort;
+    QLabel *lblMods;
+    QLineEdit *txtMods;
+    QLabel *Label1;
+    QLineEdit *txtServerKey;
+    QLabel *lblConnection;
+    QComboBox *cboConnection;
+    QPushButton *cmdPostServer;
+    QPushButton *cmdCancel;
+
+private:
+    void BuildControls();
+    // The first required field that holds nothing, with its message; null when all are filled.
+    QLineEdit *FirstEmptyField(QString &message) const;
+    void PostServer();
+};

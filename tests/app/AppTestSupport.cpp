@@ -1,0 +1,79 @@
+#include "tests/app/AppTestSupport.h"
+
+#include "app/AppState.h"
+#include "browser/frmServerList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+QString HiveEscape(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    out.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return out;
+}
+
+QByteArray HiveSection(const QString &key, const QList<QPair<QString, QString>> &values)
+{
+    QString text = QStringLiteral("\n[") + QString(key).replace(QLatin1Char('\\'), QLatin1String("\\\\")) +
+                   QStringLiteral("] 1700000000\n");
+    for (const auto &[name, data] : values)
+        text += QLatin1Char('"') + name + QStringLiteral("\"=\"") + HiveEscape(data) + QStringLiteral("\"\n");
+    return text.toUtf8();
+}
+
+void ResetProgramState()
+{
+    delete frmServerList::Existing();
+    ReleaseRegUtil();
+    gGameType.clear();
+    gRegistry.clear();
+}
+
+GameFolders::GameFolders() = default;
+
+QString GameFolders::path(const QString &relative) const
+{
+    return relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative);
+}
+
+void GameFolders::addFolder(const QString &relative) { QDir().mkpath(path(relative)); }
+
+QString GameFolders::addGame(const QString &folder, const QString &executable)
+{
+    addFolder(folder);
+    const QString exe = QDir(path(folder)).filePath(executable);
+    QFile file(exe);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(exe));
+    // Records what a game would see: each argument on a line, then the working folder.
+    file.write("#!/bin/sh\nlog=\"$0.log\"\n: > \"$log.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log.tmp\"; done\n"
+               "pwd > \"$log.cwd\"\nmv \"$log.tmp\" \"$log\"\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return exe;
+}
+
+static QByteArray waitForFile(const QString &name)
+{
+    QFile file(name);
+    if (!QTest::qWaitFor([&] { return file.exists(); }, 10000))
+        return QByteArray("<never written>");
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QStringList GameFolders::recordedArguments(const QString &folder, const QString &executable) const
+{
+    const QByteArray log = waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log")));
+    QStringList args = QString::fromUtf8(log).split(QLatin1Char('\n'));
+    args.removeLast();
+    return args;
+}
+
+QString GameFolders::recordedFolder(const QString &folder, const QString &executable) const
+{
+    return QString::fromUtf8(waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log.cwd")))).trimmed();
+}

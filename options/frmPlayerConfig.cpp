@@ -72,6 +72,14 @@ QLabel *NewLabel(QWidget *parent, const char *caption)
     return new QLabel(QString::fromLatin1(caption), parent);
 }
 
+// Captions were measured for a narrow 8-point face; with a wider standard face a caption
+// grows to the right rather than losing its last letters.
+void PlaceLabel(QLabel *label, int left, int top, int width, int height)
+{
+    PlaceTwips(label, left, top, width, height);
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+}
+
 // Adding the first item to an empty drop-down selects it; the text shown before filling
 // must stay what it was.
 class KeepEditText {
@@ -123,6 +131,7 @@ frmPlayerConfig::frmPlayerConfig(QWidget *parent) : QDialog(parent)
 void frmPlayerConfig::CreateControls()
 {
     setWindowTitle(QStringLiteral("Player Config"));
+    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(Twips(5505), Twips(2310));
 
     lblPlayerName = NewLabel(this, "Player Name:");
@@ -140,17 +149,17 @@ void frmPlayerConfig::CreateControls()
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
 
-    PlaceTwips(lblPlayerName, 120, 135, 975, 255);
+    PlaceLabel(lblPlayerName, 120, 135, 975, 255);
     PlaceTwips(txtPlayerName, 1200, 120, 2655, 285);
-    PlaceTwips(lblClanName, 120, 510, 975, 255);
+    PlaceLabel(lblClanName, 120, 510, 975, 255);
     PlaceTwips(txtClanName, 1200, 495, 2655, 285);
-    PlaceTwips(lblPrimaryWep, 360, 960, 1335, 255);
+    PlaceLabel(lblPrimaryWep, 360, 960, 1335, 255);
     PlaceTwips(cboPrimary, 120, 1200, 1695, 315);
-    PlaceTwips(lblSecondarywep, 2280, 960, 1455, 255);
+    PlaceLabel(lblSecondarywep, 2280, 960, 1455, 255);
     PlaceTwips(cboSecondary, 2160, 1200, 1695, 315);
-    PlaceTwips(lblkit1, 600, 1590, 735, 255);
+    PlaceLabel(lblkit1, 600, 1590, 735, 255);
     PlaceTwips(cboKit1, 120, 1830, 1695, 315);
-    PlaceTwips(lblkit2, 2640, 1590, 735, 255);
+    PlaceLabel(lblkit2, 2640, 1590, 735, 255);
     PlaceTwips(cboKit2, 2160, 1830, 1695, 315);
     PlaceTwips(cmdOK, 4320, 120, 1095, 375);
     PlaceTwips(cmdCancell, 4320, 600, 1095, 375);

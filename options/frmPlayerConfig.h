@@ -17,10 +17,9 @@ class frmPlayerConfig : public QDialog {
     Q_OBJECT
 
 public:
-    // Loads the settings at once (Form_Load runs here).
+    // Loads the settings at once: Form_Load runs here.
     explicit frmPlayerConfig(QWidget *parent = nullptr);
 
-    void Form_Load();
     void cmdOK_Click();
     void cmdCancell_Click();
 
@@ -40,6 +39,7 @@ public:
     QPushButton *cmdCancell;
 
 private:
+    void Form_Load();
     void CreateControls();
     void SelectCatalogues();
 

@@ -215,7 +215,9 @@ EchoResult awaitReply(int fd, bool raw, const Pending &pending, Clock::time_poin
         if (now >= deadline)
             return failure(icmpstatus::ReqTimedOut);
         const auto remaining = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
-        timespec wait{static_cast<time_t>(remaining.count() / 1000000000), static_cast<long>(remaining.count() % 1000000000)};
+        constexpr int64_t kNanosPerSecond = 1000000000;
+        timespec wait{static_cast<time_t>(remaining.count() / kNanosPerSecond),
+                      static_cast<long>(remaining.count() % kNanosPerSecond)};
         pollfd poller{fd, POLLIN, 0};
         const int ready = ::ppoll(&poller, 1, &wait, nullptr);
         if (ready < 0 && errno != EINTR)

@@ -30,7 +30,8 @@ QString PingServer(const QString &address, QString &pingedAddress)
         const QString target = IsDottedText(address) ? address : ResolveHostAddress(address);
         EchoReply reply;
         EchoRequest(target, reply);
-        result = isOffline(reply) ? QStringLiteral("Offline") : QString::number(reply.RoundTripTime) + QStringLiteral("ms");
+        result = isOffline(reply) ? QStringLiteral("Offline")
+                                  : QString::number(reply.RoundTripTime) + QStringLiteral("ms");
         pingedAddress = target;
     });
     return result;

@@ -44,6 +44,7 @@ constexpr char kChildFlag[] = "--in-netns";
 constexpr uint32_t kLoopback = 0x0100007F;  // 127.0.0.1
 constexpr uint32_t kUnrouted = 0x0302010A;  // 10.1.2.3
 constexpr int kSlackMs = 400;               // scheduling on a busy machine, never the echo itself
+const QRegularExpression kRoundTripText(QStringLiteral("^\\d+ms$"));
 
 bool writeFile(const char *path, const std::string &text)
 {
@@ -306,7 +307,7 @@ void NetnsEcho::everyKindReachesLoopback()
     if (kind != Kind::Command)
         QCOMPARE(result.data, QByteArray("Echo This"));
     QString pinged;
-    QVERIFY(pingThrough(kind, QStringLiteral("localhost"), pinged).contains(QRegularExpression(QStringLiteral("^\\d+ms$"))));
+    QVERIFY(pingThrough(kind, QStringLiteral("localhost"), pinged).contains(kRoundTripText));
     QCOMPARE(pinged, QStringLiteral("127.0.0.1"));
 }
 
@@ -387,7 +388,7 @@ void NetnsEcho::fallsBackToPingCommand()
     QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
     QCOMPARE(result.status, 0);
     QString pinged;
-    QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(QRegularExpression(QStringLiteral("^\\d+ms$"))));
+    QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(kRoundTripText));
 }
 
 void NetnsEcho::localAddressWithLoopbackAlone() { QCOMPARE(LocalIPAddress(), QStringLiteral("127.0.0.1")); }

@@ -1,6 +1,5 @@
 // The probe socket against real sockets on loopback: a UDP responder, a TCP listener.
 #include "net/SocketControl.h"
-#include "settings/RuntimeError.h"
 
 #include <QHostAddress>
 #include <QSignalSpy>
@@ -39,7 +38,6 @@ private slots:
     void closeFromEveryState_data();
     void closeFromEveryState();
     void closeInsideDataArrival();
-    void badSettingsAreRefused();
 };
 
 void TestSocketControl::datagramsFromTheProbedServerArrive()
@@ -134,26 +132,6 @@ void TestSocketControl::closeInsideDataArrival()
     peer->write("status");
     QTRY_COMPARE(arrivals, 2);
     QCOMPARE(control.State(), 0);
-}
-
-void TestSocketControl::badSettingsAreRefused()
-{
-    SocketControl control;
-    for (const int32_t port : {-1, 65536}) {
-        try {
-            control.setRemotePort(port);
-            QFAIL("port accepted");
-        } catch (const RuntimeError &error) {
-            QCOMPARE(error.number(), 380);
-        }
-    }
-    try {
-        control.setProtocol(2);
-        QFAIL("protocol accepted");
-    } catch (const RuntimeError &error) {
-        QCOMPARE(error.number(), 380);
-    }
-    QCOMPARE(control.Protocol(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSocketControl)

@@ -13,7 +13,7 @@
 
 namespace {
 
-// The game accepts names of at most 35 characters.
+// Name boxes take at most 35 typed characters.
 constexpr int kNameLimit = 35;
 
 const QString kPlayerNameValue = QStringLiteral("MultiplayerPlayerName");

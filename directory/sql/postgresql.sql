@@ -4,7 +4,8 @@
 -- functions but not procedures, so the five calls are functions. Arguments arrive by position;
 -- the parameter names only serve this script. Run it in the directory's database, as its owner:
 --   psql -h HOST -U OWNER -d DATABASE -v ON_ERROR_STOP=1 -f postgresql.sql
--- Running it again keeps the entries and replaces the functions.
+-- Running it again keeps the entries and replaces the functions. The functions may be called by
+-- every role that may connect (PostgreSQL's default for functions); the table is the owner's alone.
 
 CREATE TABLE IF NOT EXISTS directory_entries (
     entry_id       bigserial   PRIMARY KEY,
@@ -24,10 +25,14 @@ CREATE TABLE IF NOT EXISTS directory_entries (
 CREATE UNIQUE INDEX IF NOT EXISTS directory_entries_ipaddress ON directory_entries (ipaddress);
 CREATE INDEX IF NOT EXISTS directory_entries_game ON directory_entries (gametype, posted DESC);
 
+-- Players share one login, so they reach the entries only through the functions below, which run
+-- with the owner's rights: nobody reads another poster's key or rewrites the table directly.
+REVOKE ALL ON directory_entries FROM PUBLIC;
+
 -- The entries of one game posted or refreshed within the last 24 hours, newest first.
 CREATE OR REPLACE FUNCTION ActiveServers(p_gametype text)
 RETURNS TABLE (ServerName text, IPAddress text, Port text, Mods text)
-LANGUAGE sql STABLE AS $$
+LANGUAGE sql STABLE SECURITY DEFINER SET search_path FROM CURRENT AS $$
     SELECT e.servername, e.ipaddress, e.port, e.mods
     FROM directory_entries e
     WHERE e.gametype = p_gametype
@@ -39,7 +44,7 @@ $$;
 -- ALREADYLISTED in the message; an expired entry is cleared away first and does not count.
 CREATE OR REPLACE FUNCTION AddServer(p_servername text, p_gametype text, p_ipaddress text, p_port text,
                                      p_mods text, p_connectiontype text, p_serverkey text, p_source text)
-RETURNS void LANGUAGE plpgsql AS $$
+RETURNS void LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$
 BEGIN
     DELETE FROM directory_entries WHERE posted < now() - interval '24 hours';
     INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, connectiontype, serverkey, source)
@@ -52,20 +57,20 @@ $$;
 
 -- Removes the entry at an address, whoever posted it.
 CREATE OR REPLACE FUNCTION DeleteServer(p_ipaddress text)
-RETURNS void LANGUAGE sql AS $$
+RETURNS void LANGUAGE sql SECURITY DEFINER SET search_path FROM CURRENT AS $$
     DELETE FROM directory_entries WHERE ipaddress = p_ipaddress
 $$;
 
 -- Removes the entry at an address only when the key and the source it was posted with match.
 CREATE OR REPLACE FUNCTION DeleteServerPWed(p_ipaddress text, p_serverkey text, p_source text)
-RETURNS void LANGUAGE sql AS $$
+RETURNS void LANGUAGE sql SECURITY DEFINER SET search_path FROM CURRENT AS $$
     DELETE FROM directory_entries
     WHERE ipaddress = p_ipaddress AND serverkey = p_serverkey AND source = p_source
 $$;
 
 -- Re-announces an entry: its 24 hours start again (an entry that had lapsed is listed again).
 CREATE OR REPLACE FUNCTION UpdateServer(p_ipaddress text, p_serverkey text, p_source text)
-RETURNS void LANGUAGE sql AS $$
+RETURNS void LANGUAGE sql SECURITY DEFINER SET search_path FROM CURRENT AS $$
     UPDATE directory_entries SET posted = now()
     WHERE ipaddress = p_ipaddress AND serverkey = p_serverkey AND source = p_source
 $$;

@@ -121,6 +121,8 @@ void frmMain::BuildQuickLaunch()
     for (QLabel *small : {lblServerIP, lblPort, lblServerstatus, lblPing})
         small->setFont(smallFonts());
     SocketTimer = new QTimer(this);
+    // A coarse timer may tick early; the probe waits the whole time-out.
+    SocketTimer->setTimerType(Qt::PreciseTimer);
     SocketTimer->setInterval(1000);
     SckServer = new SocketControl(this);
 }

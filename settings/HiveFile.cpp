@@ -43,35 +43,26 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-void appendHex(QByteArray &out, uint64_t value, int minDigits)
+// The output is built in std::string: its appends are inline, which matters for megabytes.
+using Out = std::string;
+
+// Hexadecimal (bits 4) or octal (bits 3), lowercase, padded with zeros to minDigits.
+void appendDigits(Out &out, uint64_t value, unsigned bits, int minDigits)
 {
-    char buffer[16];
+    char buffer[24];
     int n = 0;
+    const uint64_t mask = (uint64_t{1} << bits) - 1;
     do {
-        buffer[n++] = kHexDigits[value & 0xf];
-        value >>= 4;
+        buffer[n++] = kHexDigits[value & mask];
+        value >>= bits;
     } while (value != 0);
     for (int i = n; i < minDigits; ++i)
-        out.append('0');
+        out += '0';
     while (n > 0)
-        out.append(buffer[--n]);
+        out += buffer[--n];
 }
 
-void appendOctal(QByteArray &out, unsigned value, int minDigits)
-{
-    char buffer[8];
-    int n = 0;
-    do {
-        buffer[n++] = static_cast<char>('0' + (value & 7));
-        value >>= 3;
-    } while (value != 0);
-    for (int i = n; i < minDigits; ++i)
-        out.append('0');
-    while (n > 0)
-        out.append(buffer[--n]);
-}
-
-void appendDecimal(QByteArray &out, uint64_t value)
+void appendDecimal(Out &out, uint64_t value)
 {
     char buffer[24];
     int n = 0;
@@ -80,45 +71,45 @@ void appendDecimal(QByteArray &out, uint64_t value)
         value /= 10;
     } while (value != 0);
     while (n > 0)
-        out.append(buffer[--n]);
+        out += buffer[--n];
 }
 
-// Wine's escaping (one UTF-16 unit at a time); the output is plain ASCII.
-void appendEscaped(QByteArray &out, std::u16string_view text, char delim0, char delim1)
+// Wine's escaping, one UTF-16 unit at a time (unitAt(i) gives unit i); the output is ASCII.
+template <class UnitAt> void appendEscaped(Out &out, size_t n, UnitAt &&unitAt, char delim0, char delim1)
 {
     static const char escapes[33] = ".......abtnvfr.............e....";
-    const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
-        const char16_t c = text[i];
-        const bool hasNext = i + 1 < n;
+        const char16_t c = unitAt(i);
+        const char16_t next = i + 1 < n ? unitAt(i + 1) : u'\0';
         if (c > 127) {
-            out.append("\\x");
-            appendHex(out, c, hasNext && isHexDigit(text[i + 1]) ? 4 : 1);
+            out += "\\x";
+            appendDigits(out, c, 4, isHexDigit(next) ? 4 : 1);
         } else if (c < 32) {
-            out.append('\\');
+            out += '\\';
             if (escapes[c] != '.')
-                out.append(escapes[c]);
+                out += escapes[c];
             else
-                appendOctal(out, c, hasNext && text[i + 1] >= '0' && text[i + 1] <= '7' ? 3 : 1);
+                appendDigits(out, c, 3, next >= '0' && next <= '7' ? 3 : 1);
         } else {
             if (c == '\\' || c == delim0 || c == delim1)
-                out.append('\\');
-            out.append(static_cast<char>(c));
+                out += '\\';
+            out += static_cast<char>(c);
         }
     }
 }
 
-std::u16string_view viewOf(const QString &text)
+void appendEscapedName(Out &out, const QString &name, char delim0, char delim1)
 {
-    return {QStringView(text).utf16(), static_cast<size_t>(text.size())};
+    const QChar *units = name.constData();
+    appendEscaped(out, static_cast<size_t>(name.size()), [units](size_t i) { return units[i].unicode(); }, delim0, delim1);
 }
 
-std::u16string unitsOf(const QByteArray &data)
+// UTF-16LE data without its final NUL.
+void appendEscapedData(Out &out, const QByteArray &data)
 {
-    std::u16string units(static_cast<size_t>(data.size() / 2), u'\0');
-    for (size_t i = 0; i < units.size(); ++i)
-        units[i] = qFromLittleEndian<quint16>(data.constData() + 2 * i);
-    return units;
+    const char *bytes = data.constData();
+    appendEscaped(out, static_cast<size_t>(data.size() / 2 - 1),
+                  [bytes](size_t i) { return char16_t(qFromLittleEndian<quint16>(bytes + 2 * i)); }, '"', '"');
 }
 
 QByteArray bytesOf(const std::u16string &units)
@@ -135,63 +126,61 @@ bool isTerminatedString(const Value &value)
     return len >= 2 && len % 2 == 0 && value.data[len - 1] == 0 && value.data[len - 2] == 0;
 }
 
-void appendHexData(QByteArray &out, const QByteArray &data, qsizetype count)
+void appendHexData(Out &out, const QByteArray &data, size_t count)
 {
     const qsizetype n = data.size();
     for (qsizetype i = 0; i < n; ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
-        out.append(kHexDigits[byte >> 4]);
-        out.append(kHexDigits[byte & 0xf]);
+        out += kHexDigits[byte >> 4];
+        out += kHexDigits[byte & 0xf];
         count += 2;
         if (i < n - 1) {
-            out.append(',');
+            out += ',';
             if (++count > 76) {
-                out.append("\\\n  ");
+                out += "\\\n  ";
                 count = 2;
             }
         }
     }
 }
 
-void appendValue(QByteArray &out, const Value &value)
+void appendValue(Out &out, const Value &value)
 {
-    const qsizetype start = out.size();
+    const size_t start = out.size();
     if (value.name.isEmpty()) {
-        out.append("@=");
+        out += "@=";
     } else {
-        out.append('"');
-        appendEscaped(out, viewOf(value.name), '"', '"');
-        out.append("\"=");
+        out += '"';
+        appendEscapedName(out, value.name, '"', '"');
+        out += "\"=";
     }
     const uint32_t type = value.type;
     if ((type == kRegSz || type == kRegExpandSz || type == kRegMultiSz) && isTerminatedString(value)) {
         if (type != kRegSz) {
-            out.append("str(");
-            appendHex(out, type, 1);
-            out.append("):");
+            out += "str(";
+            appendDigits(out, type, 4, 1);
+            out += "):";
         }
-        out.append('"');
-        std::u16string units = unitsOf(value.data);
-        units.pop_back();
-        appendEscaped(out, units, '"', '"');
-        out.append("\"\n");
+        out += '"';
+        appendEscapedData(out, value.data);
+        out += "\"\n";
         return;
     }
     if (type == kRegDword && value.data.size() == 4) {
-        out.append("dword:");
-        appendHex(out, qFromLittleEndian<quint32>(value.data.constData()), 8);
-        out.append('\n');
+        out += "dword:";
+        appendDigits(out, qFromLittleEndian<quint32>(value.data.constData()), 4, 8);
+        out += '\n';
         return;
     }
     if (type == kRegBinary) {
-        out.append("hex:");
+        out += "hex:";
     } else {
-        out.append("hex(");
-        appendHex(out, type, 1);
-        out.append("):");
+        out += "hex(";
+        appendDigits(out, type, 4, 1);
+        out += "):";
     }
     appendHexData(out, value.data, out.size() - start);
-    out.append('\n');
+    out += '\n';
 }
 
 // ---- reading ----
@@ -408,7 +397,9 @@ bool parseValueData(Reader &reader, QByteArrayView line, qsizetype pos, Value &v
     for (const StringTag &tag : kStringTags) {
         if (startsWithAt(line, pos, tag.prefix)) {
             pos += static_cast<qsizetype>(std::strlen(tag.prefix));
-            std::u16string units;
+            // Reused from line to line: a large hive has tens of thousands of them.
+            static thread_local std::u16string units;
+            units.clear();
             if (!parseString(line, pos, '"', units))
                 return false;
             units.push_back(u'\0');
@@ -448,7 +439,8 @@ bool parseValue(Reader &reader, QByteArrayView line, qsizetype pos, Value &value
         ++pos;
     } else {
         ++pos; // the opening quote
-        std::u16string name;
+        static thread_local std::u16string name;
+        name.clear();
         if (!parseString(line, pos, '"', name))
             return false;
         value.name = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
@@ -558,6 +550,7 @@ const Value *Key::value(QStringView name) const
 
 void Key::setValue(const QString &name, uint32_t type, QByteArray data)
 {
+    m_sectionValid = false;
     QString folded = foldName(name);
     auto it = m_values.end();
     if (!m_values.empty() && compareFolded(m_values.back().folded, folded) >= 0)
@@ -576,8 +569,33 @@ bool Key::removeValue(QStringView name)
     const auto it = valuePos(folded);
     if (it == m_values.end() || compareFolded(it->folded, folded) != 0)
         return false;
+    m_sectionValid = false;
     m_values.erase(it);
     return true;
+}
+
+void Key::setStamp(const Stamp &stamp)
+{
+    m_stamp = stamp;
+    m_sectionValid = false;
+}
+
+void Key::setClassName(const std::optional<QString> &name)
+{
+    m_className = name;
+    m_sectionValid = false;
+}
+
+void Key::setLink(bool link)
+{
+    m_link = link;
+    m_sectionValid = false;
+}
+
+void Key::cacheSection(std::string section) const
+{
+    m_section = std::move(section);
+    m_sectionValid = true;
 }
 
 // ---- the file ----
@@ -626,15 +644,17 @@ bool parseKeyOption(QByteArrayView line, qsizetype pos, Key &key)
         uint64_t time = 0;
         if (!parseHexNumber(line, pos, time))
             return false;
-        key.stamp.fileTime = time;
+        Stamp stamp = key.stamp();
+        stamp.fileTime = time;
+        key.setStamp(stamp);
     } else if (startsWithAt(line, pos, "#class=\"")) {
         pos += 8;
         std::u16string text;
         if (!parseString(line, pos, '"', text))
             return false;
-        key.className = fromUnits(text);
+        key.setClassName(fromUnits(text));
     } else if (startsWithAt(line, pos, "#link")) {
-        key.link = true;
+        key.setLink(true);
     }
     return true;
 }
@@ -694,7 +714,7 @@ std::optional<HiveFile> HiveFile::parse(QByteArrayView text, ParseError *error)
             current = hive.m_root.get();
             for (const QString &name : path)
                 current = current->addSubKey(name);
-            current->stamp = stamp;
+            current->setStamp(stamp);
             break;
         }
         case '@':
@@ -724,45 +744,53 @@ std::optional<HiveFile> HiveFile::parse(QByteArrayView text, ParseError *error)
 
 namespace {
 
-void appendSection(QByteArray &out, const Key &key, const QByteArray &path)
+void appendSection(Out &out, const Key &key, const Out &path)
 {
-    out.append("\n[");
-    out.append(path);
-    out.append(']');
-    if (key.stamp.seconds) {
-        out.append(' ');
-        appendDecimal(out, *key.stamp.seconds);
+    out += "\n[";
+    out += path;
+    out += ']';
+    if (key.stamp().seconds) {
+        out += ' ';
+        appendDecimal(out, *key.stamp().seconds);
     }
-    out.append('\n');
-    if (key.stamp.fileTime) {
-        out.append("#time=");
-        appendHex(out, *key.stamp.fileTime >> 32, 1);
-        appendHex(out, *key.stamp.fileTime & 0xffffffffull, 8);
-        out.append('\n');
+    out += '\n';
+    if (key.stamp().fileTime) {
+        out += "#time=";
+        appendDigits(out, *key.stamp().fileTime >> 32, 4, 1);
+        appendDigits(out, *key.stamp().fileTime & 0xffffffffull, 4, 8);
+        out += '\n';
     }
-    if (key.className) {
-        out.append("#class=\"");
-        appendEscaped(out, viewOf(*key.className), '"', '"');
-        out.append("\"\n");
+    if (key.className()) {
+        out += "#class=\"";
+        appendEscapedName(out, *key.className(), '"', '"');
+        out += "\"\n";
     }
-    if (key.link)
-        out.append("#link\n");
+    if (key.isLink())
+        out += "#link\n";
     for (const Value &value : key.values())
         appendValue(out, value);
 }
 
 // Depth first; a key holding only sub-keys is implied by their paths and not written.
-void appendKey(QByteArray &out, const Key &key, QByteArray &path)
+// Sections of keys that did not change since the last write are reused as they were.
+void appendKey(QByteArray &out, const Key &key, Out &path, Out &scratch)
 {
-    if (!key.values().empty() || key.subKeys().empty() || key.className || key.link)
-        appendSection(out, key, path);
-    const qsizetype base = path.size();
+    if (!key.values().empty() || key.subKeys().empty() || key.className() || key.isLink()) {
+        if (!key.cachedSection()) {
+            scratch.clear();
+            appendSection(scratch, key, path);
+            key.cacheSection(scratch);
+        }
+        const std::string &section = *key.cachedSection();
+        out.append(section.data(), static_cast<qsizetype>(section.size()));
+    }
+    const size_t base = path.size();
     for (const auto &sub : key.subKeys()) {
         if (base > 0)
-            path.append("\\\\");
-        appendEscaped(path, viewOf(sub->name()), '[', ']');
-        appendKey(out, *sub, path);
-        path.truncate(base);
+            path += "\\\\";
+        appendEscapedName(path, sub->name(), '[', ']');
+        appendKey(out, *sub, path, scratch);
+        path.resize(base);
     }
 }
 
@@ -776,9 +804,11 @@ QByteArray HiveFile::serialize(qsizetype sizeHint) const
         out.append(line);
         out.append('\n');
     }
-    QByteArray path;
+    Out path;
     path.reserve(512);
-    appendKey(out, *m_root, path);
+    Out scratch;
+    scratch.reserve(4096);
+    appendKey(out, *m_root, path, scratch);
     return out;
 }
 

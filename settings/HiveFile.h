@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Wine's registry text format (system.reg and friends): parsing, the tree it describes, and
@@ -54,14 +55,19 @@ public:
     // Replaces a value of that name whatever its case, keeping the case it was created with.
     void setValue(const QString &name, uint32_t type, QByteArray data);
     bool removeValue(QStringView name);
-    void clearValues() { m_values.clear(); }
     const std::vector<Value> &values() const { return m_values; }
 
-    void touch() { stamp = Stamp::now(); }
+    const Stamp &stamp() const { return m_stamp; }
+    void setStamp(const Stamp &stamp);
+    void touch() { setStamp(Stamp::now()); }
+    const std::optional<QString> &className() const { return m_className; }
+    void setClassName(const std::optional<QString> &name);
+    bool isLink() const { return m_link; }
+    void setLink(bool link);
 
-    Stamp stamp;
-    std::optional<QString> className;
-    bool link = false;
+    // The key's section as last written; every change above drops it.
+    const std::string *cachedSection() const { return m_sectionValid ? &m_section : nullptr; }
+    void cacheSection(std::string section) const;
 
 private:
     std::vector<std::unique_ptr<Key>>::const_iterator subKeyPos(QStringView folded) const;
@@ -71,6 +77,11 @@ private:
     QString m_folded;
     std::vector<std::unique_ptr<Key>> m_subKeys;
     std::vector<Value> m_values;
+    Stamp m_stamp;
+    std::optional<QString> m_className;
+    bool m_link = false;
+    mutable std::string m_section;
+    mutable bool m_sectionValid = false;
 };
 
 struct ParseError {

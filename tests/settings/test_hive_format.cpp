@@ -69,10 +69,10 @@ private slots:
         QCOMPARE(esc->value(u"Path")->data, utf16z(QStringLiteral("%SystemRoot%\\system32;\"quoted\"")));
 
         const hive::Key *clsid = file.find({"Software", "Classes", "CLSID", "{00000000-0000-0000-0000-000000000000}"});
-        QVERIFY(clsid && clsid->className == QStringLiteral("Example \"Class\""));
-        QCOMPARE(*clsid->stamp.seconds, 1735689601u);
-        QCOMPARE(*clsid->stamp.fileTime, 0x1db5be01a986fd2ull);
-        QVERIFY(file.find({"Software", "Wow6432Node", "Classes"})->link);
+        QVERIFY(clsid && clsid->className() == QStringLiteral("Example \"Class\""));
+        QCOMPARE(*clsid->stamp().seconds, 1735689601u);
+        QCOMPARE(*clsid->stamp().fileTime, 0x1db5be01a986fd2ull);
+        QVERIFY(file.find({"Software", "Wow6432Node", "Classes"})->isLink());
     }
 
     // Input Wine accepts but does not write comes out in Wine's form.
@@ -144,7 +144,7 @@ private slots:
     {
         hive::HiveFile file = hive::HiveFile::createNew(true);
         hive::Key *key = file.create({"Software", "Example"});
-        QVERIFY(key->stamp.seconds && key->stamp.fileTime);
+        QVERIFY(key->stamp().seconds && key->stamp().fileTime);
         key->setValue("Beta", 1, utf16z("1"));
         key->setValue("alpha", 4, QByteArray(4, '\1'));
         key->setValue("BETA", 1, utf16z("2"));
@@ -155,7 +155,7 @@ private slots:
         key = file.create({"Software", "Example"});
         key->setValue("Beta", 1, utf16z("2"));
         key->setValue("", 1, utf16z("d"));
-        key->stamp = {12, 0x1234500000000ull};
+        key->setStamp({12, 0x1234500000000ull});
         QCOMPARE(file.serialize(), QByteArray("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
                                               "#arch=win64\n\n[Software\\\\Example] 12\n#time=12345"
                                               "00000000\n@=\"d\"\n\"Beta\"=\"2\"\n"));

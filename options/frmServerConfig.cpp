@@ -304,9 +304,8 @@ void frmServerConfig::WriteRB6ServerOpts()
     });
 }
 
-void frmServerConfig::cmdUpdate_Click() { ShowServerUpdate(); }
-
-void frmServerConfig::ShowServerUpdate()
+// The auto-announce dialog saves its own setting; this dialog's state is left as it was.
+void frmServerConfig::cmdUpdate_Click()
 {
     frmServerUpdate dialog(this);
     dialog.exec();

@@ -43,10 +43,6 @@ public:
     void cmdUpdate_Click();
     void chkServerOpts_Click(int index);
 
-protected:
-    // Shows the auto-announce dialog modally and returns when it is closed.
-    virtual void ShowServerUpdate();
-
 private:
     void BuildControls();
     void BuildSessionFrame();

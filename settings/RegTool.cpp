@@ -166,6 +166,7 @@ QString RegTool::usage()
         "KEY is HKLM\\path or HKEY_LOCAL_MACHINE\\path. TYPE is one of REG_SZ (the default),\n"
         "REG_EXPAND_SZ, REG_MULTI_SZ (parts separated by \\0 or the /s separator), REG_DWORD and\n"
         "REG_QWORD (decimal, or hexadecimal after 0x), REG_BINARY (hex digits, e.g. 0a0b0c), REG_NONE.\n"
+        "Without /v or /ve, add sets the default value of the key (to \"\" when /d is not given).\n"
         "/reg:32 (the default) sees the keys as the 32-bit games do; /reg:64 takes paths as written.\n"
         "There is no confirmation prompt: add replaces an existing value and delete removes at once,\n"
         "with or without /f.\n"

@@ -160,6 +160,16 @@ private slots:
                                               "#arch=win64\n\n[Software\\\\Example] 12\n#time=12345"
                                               "00000000\n@=\"d\"\n\"Beta\"=\"2\"\n"));
         QCOMPARE(key->values().front().name, QString());
+
+        // Saving again after a change shows the change, not the section written before.
+        key->setValue("beta", 4, QByteArray(4, '\0'));
+        key->setClassName(QStringLiteral("c"));
+        QVERIFY(file.serialize().endsWith("\n#class=\"c\"\n@=\"d\"\n\"Beta\"=dword:00000000\n"));
+        key->removeValue(u"");
+        key->setLink(true);
+        QVERIFY(file.serialize().endsWith("] 12\n#time=1234500000000\n#class=\"c\"\n#link\n\"Beta\"=dword:00000000\n"));
+        key->touch();
+        QVERIFY(!file.serialize().contains("] 12\n"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "net/Echo.h"
 #include "net/ModPing.h"
 #include "settings/ErrorTrap.h"
+#include "settings/VbConv.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ bool isOffline(const EchoReply &reply)
 bool IsDottedText(const QString &address)
 {
     return std::all_of(address.begin(), address.end(), [](QChar c) {
-        return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        return c == QLatin1Char('.') || c == QLatin1Char(' ') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
     });
 }
 
@@ -27,7 +28,8 @@ QString PingServer(const QString &address, QString &pingedAddress)
 {
     QString result;
     Trap(QStringLiteral("Error in PingServer "), ErrLayout::NumberFirst, [&] {
-        const QString target = IsDottedText(address) ? address : ResolveHostAddress(address);
+        // A blank typed around a name is no part of it.
+        const QString target = IsDottedText(address) ? address : ResolveHostAddress(vb::Trim(address));
         EchoReply reply;
         EchoRequest(target, reply);
         result = isOffline(reply) ? QStringLiteral("Offline")

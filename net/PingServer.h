@@ -8,5 +8,6 @@
 // empty text is returned, leaving pingedAddress as it was.
 QString PingServer(const QString &address, QString &pingedAddress);
 
-// Only digits and dots: a dotted address. Anything else is a host name.
+// Only digits and dots (blanks around the numbers allowed, as the conversion takes them):
+// a dotted address. Anything else is a host name.
 bool IsDottedText(const QString &address);

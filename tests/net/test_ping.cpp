@@ -133,6 +133,9 @@ void TestPing::namesAreResolved_data()
     // Any text with something besides digits and dots is a name, whatever its letters.
     QTest::newRow("name") << "localhost" << 0x0100007Fu << "127.0.0.1";
     QTest::newRow("upper case") << "LOCALHOST" << 0x0100007Fu << "127.0.0.1";
+    QTest::newRow("name in blanks") << " localhost " << 0x0100007Fu << "127.0.0.1";
+    // Blanks are no letters: the text stays a dotted address and comes back as typed.
+    QTest::newRow("dotted in blanks") << " 127.0.0.1 " << 0x0100007Fu << " 127.0.0.1 ";
     QTest::newRow("part above 255") << "300.0.0.1" << 0x0100002Cu << "300.0.0.1";
     QTest::newRow("octets in order") << "1.2.3.4" << 0x04030201u << "1.2.3.4";
 }

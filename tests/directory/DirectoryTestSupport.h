@@ -3,19 +3,33 @@
 #include "tests/common/TestSupport.h"
 
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cstdint>
 
 // The PostgreSQL cluster the test fixture started (SKD_PG_STATE names its state folder).
 namespace testpg {
-QString ConnectionString();
-// Runs SQL text of the test's own (never user input) on the directory database; false on failure.
+QString ConnectionString(const QString &port = QString());
+// Runs the test's own SQL text on the directory database; false on failure.
 bool Exec(const QString &sql);
 } // namespace testpg
 
+// A TCP socket on a free port of 127.0.0.1. A listening one lets the kernel complete
+// connections that nobody ever answers.
+class LoopbackSocket {
+public:
+    explicit LoopbackSocket(bool listening);
+    ~LoopbackSocket();
+    LoopbackSocket(const LoopbackSocket &) = delete;
+    LoopbackSocket &operator=(const LoopbackSocket &) = delete;
+    uint16_t port() const { return m_port; }
+
+private:
+    int m_fd;
+    uint16_t m_port = 0;
+};
+
 // A TCP port on 127.0.0.1 that nothing listens on.
-uint16_t ClosedLoopbackPort();
+inline uint16_t ClosedLoopbackPort() { return LoopbackSocket(false).port(); }
 
 // Settings and an embedded directory file of a test's own; the shared registry instance is
 // reopened on the temporary hive.
@@ -26,19 +40,15 @@ public:
     DirectorySandbox(const DirectorySandbox &) = delete;
     DirectorySandbox &operator=(const DirectorySandbox &) = delete;
 
-    QString embeddedPath() const;
-    void useEmbedded();
-    void usePostgres();
+    QString embeddedPath() const { return m_hive.dir() + QStringLiteral("/directory.sqlite"); }
+    void usePostgres() { setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString()); }
     void setSetting(const QString &name, const QString &value);
     QString setting(const QString &name);
 
 private:
     TempHive m_hive;
-    QByteArray m_previousDb;
-    bool m_hadPreviousDb;
 };
 
-// Puts an entry posted 25 hours ago straight into a directory's table.
-bool InsertExpiredPostgres(const QString &name, const QString &game, const QString &ip, const QString &key);
-bool InsertExpiredEmbedded(const QString &path, const QString &name, const QString &game, const QString &ip,
-                           const QString &key);
+// Puts a Rogue Spear entry posted 25 hours ago straight into a directory's table (PostgreSQL's,
+// or the embedded file's when a path is given); the address is also its source.
+bool InsertExpired(const QString &name, const QString &ip, const QString &key, const QString &embeddedPath = {});

@@ -1,7 +1,6 @@
-// The windows' directory steps on PostgreSQL: the settings they read and write and the
-// messages they show, on success and on failure.
+// The windows' directory steps on PostgreSQL: the settings they read and write, the messages
+// they show and what they tell the main window, on success and on failure.
 #include "app/AppState.h"
-#include "directory/DirectoryErrors.h"
 #include "directory/DirectoryProtocol.h"
 #include "settings/MsgBox.h"
 #include "tests/common/FakeMainLink.h"
@@ -15,10 +14,9 @@ const QString kAddress = QStringLiteral("198.51.100.7");
 const QStringList kPostSettings = {QStringLiteral("PostServerIP"), QStringLiteral("PostServerPassWord"),
                                    QStringLiteral("PostServerSource"), QStringLiteral("PostServerPosted")};
 
-PostRequest Request(const QString &address, const QString &key)
+PostRequest Request(const QString &key)
 {
-    return {QStringLiteral("My Server"), kRogueSpear, address, QStringLiteral("2346"), QStringLiteral("mods"),
-            QStringLiteral("Cable"), key};
+    return {QStringLiteral("My Server"), kRogueSpear, kAddress, QStringLiteral("2346"), {}, QStringLiteral("Cable"), key};
 }
 
 QStringList Settings(DirectorySandbox &sandbox)
@@ -29,11 +27,24 @@ QStringList Settings(DirectorySandbox &sandbox)
     return values;
 }
 
-int ListedCount(const QString &game)
+// Every shown box as "title [buttons] text"; none of them may carry an icon.
+QStringList Boxes(ScriptedMessageBox &boxes)
 {
-    const auto rows = GetDBServerRows(game);
+    QStringList shown;
+    for (const ShownMessage &box : boxes.shown())
+        shown.append(box.title + (box.buttons == MsgButtons::YesNo ? QStringLiteral(" [YesNo] ") : QStringLiteral(" [OK] ")) +
+                     box.text + (box.icon == MsgIcon::None ? QString() : QStringLiteral(" (icon)")));
+    boxes.clear();
+    return shown;
+}
+
+int Listed()
+{
+    const auto rows = GetDBServerRows(kRogueSpear);
     return rows ? int(rows->size()) : -1;
 }
+
+const QString kAlreadyThere = QStringLiteral("There is already a Server with that IP in the Database\r\n");
 
 } // namespace
 
@@ -55,27 +66,21 @@ void TestDirectoryProtocol::postReannounceAndRemove()
     FakeMainLink main;
     ScriptedMessageBox boxes;
 
-    QCOMPARE(PostServer(Request(kAddress, QStringLiteral("secret"))), PostResult::Posted);
+    QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
     QCOMPARE(Settings(sandbox), (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
-    // The password is written as "PostServerPassWord" and read back as "PostServerPassword".
+    // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
     QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Your server has been successfully added to the DB Server List")});
-    QCOMPARE(main.postedStates, QList<bool>{true});
-    QCOMPARE(ListedCount(kRogueSpear), 1);
-
-    boxes.clear();
+    QCOMPARE(Listed(), 1);
     QVERIFY(UpdateServerFromDB());
-    QVERIFY(boxes.shown().isEmpty());
-
     QVERIFY(DeleteServerFromDB());
-    QCOMPARE(boxes.shown().size(), 1);
-    QCOMPARE(boxes.shown()[0].text, QStringLiteral("Your Server has been succussfully removed from the DB Server List"));
-    QCOMPARE(boxes.shown()[0].title, QStringLiteral("Server Removed"));
-    QCOMPARE(boxes.shown()[0].buttons, MsgButtons::OK);
-    QCOMPARE(boxes.shown()[0].icon, MsgIcon::None);
+    QCOMPARE(Listed(), 0);
+
+    QCOMPARE(Boxes(boxes), (QStringList{
+                               QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
+                               QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
+                           }));
     QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
     QCOMPARE(main.postedStates, (QList<bool>{true, false}));
-    QCOMPARE(ListedCount(kRogueSpear), 0);
 }
 
 void TestDirectoryProtocol::alreadyListedAddress()
@@ -84,85 +89,69 @@ void TestDirectoryProtocol::alreadyListedAddress()
     sandbox.usePostgres();
     FakeMainLink main;
     ScriptedMessageBox boxes;
-    QVERIFY(testpg::Exec(QStringLiteral("SELECT AddServer('Theirs', 'Rogue Spear', '%1', '2346', '', 'DSL', 'k', '%1')")
-                             .arg(kAddress)));
+    QVERIFY(testpg::Exec(QStringLiteral("SELECT AddServer('Theirs', 'Rogue Spear', '%1', '2346', '', 'DSL', 'k', '%1')").arg(kAddress)));
 
-    // The post is refused; nothing is shown or stored yet.
-    QCOMPARE(PostServer(Request(kAddress, QStringLiteral("mine"))), PostResult::AlreadyListed);
-    QVERIFY(boxes.shown().isEmpty());
-    QCOMPARE(Settings(sandbox), (QStringList{QString(), QString(), QString(), QString()}));
-    QVERIFY(main.postedStates.isEmpty());
+    // Refused; nothing is shown or stored yet.
+    QCOMPARE(PostServer(Request(QStringLiteral("mine"))), PostResult::AlreadyListed);
+    QCOMPARE(Settings(sandbox), QStringList(4));
+    QVERIFY(Boxes(boxes).isEmpty());
 
-    // From another computer whose stored address differs: no permission, the entry stays.
+    // Another computer whose stored address differs may not delete it.
     sandbox.setSetting(QStringLiteral("PostServerIP"), QStringLiteral("203.0.113.1"));
     AnswerAlreadyListed(kAddress, QStringLiteral("192.0.2.44"));
-    QCOMPARE(boxes.shown().size(), 1);
-    QCOMPARE(boxes.shown()[0].text,
-             QStringLiteral("There is already a Server with that IP in the Database\r\nSince your Ip does not match the "
-                            "one in the DB\r\nYou don't have permission to delete it, Please Contact the Skirmdeck Support"));
-    QCOMPARE(boxes.shown()[0].title, QStringLiteral("Skirmdeck"));
-    QCOMPARE(ListedCount(kRogueSpear), 1);
-
-    // The owner (this computer's address) who answers No keeps the entry.
-    boxes.clear();
+    QCOMPARE(Boxes(boxes), QStringList{QStringLiteral("Skirmdeck [OK] ") + kAlreadyThere +
+                                       QStringLiteral("Since your Ip does not match the one in the DB\r\nYou don't have "
+                                                      "permission to delete it, Please Contact the Skirmdeck Support")});
+    // The owner (by this computer's address) may: No keeps the entry, Yes deletes it.
     boxes.queueAnswer(MsgResult::No);
     AnswerAlreadyListed(kAddress, kAddress);
-    QCOMPARE(boxes.shown().size(), 1);
-    QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
-    QCOMPARE(ListedCount(kRogueSpear), 1);
-
-    // Yes deletes it; the next post succeeds.
-    boxes.clear();
+    QCOMPARE(Listed(), 1);
     boxes.queueAnswer(MsgResult::Yes);
     AnswerAlreadyListed(kAddress, kAddress);
-    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("There is already a Server with that IP in the Database\r\n"
-                                                        "Would you like to delete that server anyway?"),
-                                         QStringLiteral("Removed your Server from the DB Server List"),
-                                         QStringLiteral("Please Press Post again")}));
+    QCOMPARE(Listed(), 0);
+    const QString question = QStringLiteral("Skirmdeck [YesNo] ") + kAlreadyThere +
+                             QStringLiteral("Would you like to delete that server anyway?");
+    QCOMPARE(Boxes(boxes), (QStringList{question, question,
+                                        QStringLiteral("Skirmdeck [OK] Removed your Server from the DB Server List"),
+                                        QStringLiteral("Skirmdeck [OK] Please Press Post again")}));
     QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
-    QCOMPARE(ListedCount(kRogueSpear), 0);
     QVERIFY(main.postedStates.isEmpty());
-    QCOMPARE(PostServer(Request(kAddress, QStringLiteral("mine"))), PostResult::Posted);
+    // Posting again now works.
+    QCOMPARE(PostServer(Request(QStringLiteral("mine"))), PostResult::Posted);
 }
 
 void TestDirectoryProtocol::failuresChangeNoSetting()
 {
     DirectorySandbox sandbox;
     FakeMainLink main;
-    main.mboolPosted = true;
     const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
     for (qsizetype i = 0; i < kPostSettings.size(); ++i)
         sandbox.setSetting(kPostSettings[i], before[i]);
-    sandbox.setSetting(QStringLiteral("DirectoryConnection"),
-                       QStringLiteral("DRIVER={Skirmdeck Test PostgreSQL};SERVER=127.0.0.1;PORT=%1;DATABASE=x;UID=y")
-                           .arg(ClosedLoopbackPort()));
+    sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(ClosedLoopbackPort())));
     ScriptedMessageBox boxes;
 
-    QCOMPARE(PostServer(Request(QStringLiteral("192.0.2.9"), QStringLiteral("new key"))), PostResult::Failed);
+    QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);
     QVERIFY(!DeleteServerFromDB());
     QVERIFY(!DeleteServerByIP(kAddress));
     QVERIFY(!UpdateServerFromDB());
-    QVERIFY(!GetDBServerRows(kRogueSpear).has_value());
-
+    QVERIFY(!GetDBServerRows(kRogueSpear));
     QCOMPARE(Settings(sandbox), before);
     QVERIFY(main.postedStates.isEmpty());
-    QVERIFY(main.mboolPosted);
 
-    const QString number = QString::number(direrr::ConnectFailed);
+    // context, CR LF, a blank, the driver's message and straight after it the number.
     const QStringList contexts = {QStringLiteral("Could not make connection to Database"),
                                   QStringLiteral("Error In Delete Server from DB"),
                                   QStringLiteral("Error In Delete Server from DB"),
                                   QStringLiteral("Error In UpdateServer from DB")};
-    QCOMPARE(boxes.shown().size(), 5);
+    const QStringList shown = Boxes(boxes);
+    QCOMPARE(shown.size(), 5);
     for (qsizetype i = 0; i < contexts.size(); ++i) {
-        const QString text = boxes.shown()[i].text;
-        // context, CR LF, a blank, the driver's message and straight after it the number.
-        QVERIFY2(text.startsWith(contexts[i] + QStringLiteral("\r\n ")), qPrintable(text));
-        QVERIFY2(text.endsWith(QStringLiteral("Error Number ") + number), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("Connection refused")), qPrintable(text));
-        QCOMPARE(boxes.shown()[i].title, kAppTitle);
+        QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")), qPrintable(shown[i]));
+        QVERIFY2(shown[i].endsWith(QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
+                                                  "TCP/IP connections?\nError Number -2147467259")),
+                 qPrintable(shown[i]));
     }
-    QCOMPARE(boxes.shown()[4].text, QStringLiteral("Could not make connection to Database\r\nError Number ") + number);
+    QCOMPARE(shown[4], QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
 }
 
 void TestDirectoryProtocol::missingSettingsSendEmptyTexts()
@@ -171,15 +160,11 @@ void TestDirectoryProtocol::missingSettingsSendEmptyTexts()
     sandbox.usePostgres();
     ScriptedMessageBox boxes;
     // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
-    QVERIFY(testpg::Exec(QStringLiteral("SELECT AddServer('Blank', 'Rogue Spear', '', '2346', '', 'DSL', '', '')")));
-    QVERIFY(DeleteServerFromDB());
-    QCOMPARE(ListedCount(kRogueSpear), 0);
-
-    QVERIFY(InsertExpiredPostgres(QStringLiteral("Lapsed"), kRogueSpear, QString(), QString()));
-    QCOMPARE(ListedCount(kRogueSpear), 0);
+    QVERIFY(InsertExpired(QStringLiteral("Lapsed"), {}, {}));
     QVERIFY(UpdateServerFromDB());
-    QCOMPARE(ListedCount(kRogueSpear), 1);
-    QCOMPARE(boxes.shown().size(), 1); // only the removal's own message
+    QCOMPARE(Listed(), 1);
+    QVERIFY(DeleteServerFromDB());
+    QCOMPARE(Listed(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDirectoryProtocol)

@@ -11,8 +11,8 @@ ServerOptTable MakeTable(std::initializer_list<std::pair<int, OptName>> rows)
 {
     ServerOptTable table;
     for (const auto &[index, names] : rows) {
-        table[static_cast<size_t>(index)].RegName = QString::fromLatin1(names.regName);
-        table[static_cast<size_t>(index)].Caption = QString::fromLatin1(names.caption);
+        table[index].RegName = QString::fromLatin1(names.regName);
+        table[index].Caption = QString::fromLatin1(names.caption);
     }
     return table;
 }

@@ -134,8 +134,8 @@ void frmServerConfig::BuildSessionFrame()
     PlaceTwips(frmSession, 90, 1935, 6255, 1935);
     for (int i = 0; i < kUsePasswordIndex; ++i) {
         const auto &place = kSessionBoxPlaces[i];
-        chkServerOpts[static_cast<size_t>(i)] = new QCheckBox(frmSession);
-        PlaceTwips(chkServerOpts[static_cast<size_t>(i)], place[0], place[1], place[2], place[3]);
+        chkServerOpts[i] = new QCheckBox(frmSession);
+        PlaceTwips(chkServerOpts[i], place[0], place[1], place[2], place[3]);
     }
 }
 
@@ -144,7 +144,7 @@ void frmServerConfig::SetTabOrder()
     QList<QWidget *> order = {txtServername, txtMOTD, chkServerOpts[kUsePasswordIndex], txtPW, cboMaxPlayers,
                               cboGameLength, cmdUpdate};
     for (int i = 0; i < kUsePasswordIndex; ++i)
-        order << chkServerOpts[static_cast<size_t>(i)];
+        order << chkServerOpts[i];
     order << cmdOK << cmdCancell;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -157,7 +157,7 @@ void frmServerConfig::ConnectHandlers()
     connect(cmdUpdate, &QPushButton::clicked, this, &frmServerConfig::cmdUpdate_Click);
     // A state set from code counts as a click too, as the password box must follow box 12 while loading.
     for (int i = 0; i < kServerOptCount; ++i)
-        connect(chkServerOpts[static_cast<size_t>(i)], &QCheckBox::stateChanged, this,
+        connect(chkServerOpts[i], &QCheckBox::stateChanged, this,
                 [this, i] { chkServerOpts_Click(i); });
 }
 
@@ -216,8 +216,8 @@ void frmServerConfig::InitRB6ServerOpts()
 // after the caption is set and before the state is.
 void frmServerConfig::LoadServerOpt(int index)
 {
-    ServerOpt &slot = ServerOpts[static_cast<size_t>(index)];
-    QCheckBox *box = chkServerOpts[static_cast<size_t>(index)];
+    ServerOpt &slot = ServerOpts[index];
+    QCheckBox *box = chkServerOpts[index];
     box->setText(slot.Caption);
     const bool on = vb::CBool(GetGameString(slot.RegName));
     SetCheckValue(box, BoolToCheck(on));
@@ -243,8 +243,9 @@ void frmServerConfig::LoadRB6ServerOpts()
         if (ServerOpts[kUsePasswordIndex].Value == 0)
             txtPW->setEnabled(false);
         for (int i = 6; i < kUsePasswordIndex; ++i)
-            chkServerOpts[static_cast<size_t>(i)]->setVisible(false);
-        for (QWidget *row : std::initializer_list<QWidget *>{cboGameLength, lblGameLength, cboMaxPlayers, lblMaxPlayers})
+            chkServerOpts[i]->setVisible(false);
+        const QList<QWidget *> rsRows = {cboGameLength, lblGameLength, cboMaxPlayers, lblMaxPlayers};
+        for (QWidget *row : rsRows)
             row->setVisible(false);
     });
 }
@@ -252,11 +253,11 @@ void frmServerConfig::LoadRB6ServerOpts()
 void frmServerConfig::chkServerOpts_Click(int index)
 {
     Trap(QStringLiteral("Error In the Checkbox Click Event "), ErrLayout::DescriptionFirst, [&] {
-        const int16_t state = CheckValue(chkServerOpts.at(static_cast<size_t>(index)));
+        const int16_t state = CheckValue(chkServerOpts.at(index));
         if (index == kUsePasswordIndex)
             txtPW->setEnabled(state == 1);
         if (!Loading) {
-            ServerOpt &slot = ServerOpts.at(static_cast<size_t>(index));
+            ServerOpt &slot = ServerOpts.at(index);
             slot.Changed = state != slot.Value;
         }
     });
@@ -278,9 +279,9 @@ void frmServerConfig::cmdOK_Click()
 
 void frmServerConfig::WriteChangedServerOpt(int index)
 {
-    const ServerOpt &slot = ServerOpts[static_cast<size_t>(index)];
+    const ServerOpt &slot = ServerOpts[index];
     if (slot.Changed)
-        SaveGameString(slot.RegName, vb::CStr(CheckToBool(CheckValue(chkServerOpts[static_cast<size_t>(index)]))));
+        SaveGameString(slot.RegName, vb::CStr(CheckToBool(CheckValue(chkServerOpts[index]))));
 }
 
 void frmServerConfig::WriteRSServerOpts()

@@ -41,9 +41,8 @@ void TestServerUpdate::boxFollowsMainWindowFlag()
     QFETCH(bool, ok);
     // The games' own keys hold a value of the same name, which must stay as it is.
     const QStringList gameValues = {Sz("PostServerUpdate", "False")};
-    TempHive hive(BuildHive({{kRedStormKey, stored.isNull() ? QStringList{} : QStringList{Sz("PostServerUpdate", stored)}},
-                             {kRSRegistry, gameValues},
-                             {kRB6Registry, gameValues}}));
+    const QStringList own = stored.isNull() ? QStringList{} : QStringList{Sz("PostServerUpdate", stored)};
+    TempHive hive(BuildHive({{kRedStormKey, own}, {kRSRegistry, gameValues}, {kRB6Registry, gameValues}}));
     ReleaseRegUtil();
     gGameType = game;
     gRegistry = IsRSFamily(game) ? kRSRegistry : kRB6Registry;

@@ -438,7 +438,8 @@ void TestEchoNetns::inNamespace()
     if (child.exitCode() == kNoNamespace)
         QSKIP(qPrintable(QStringLiteral("cannot create a user and network namespace here: ") + output.trimmed()));
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
-    const auto skipped = QRegularExpression(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption).match(output);
+    static const QRegularExpression skip(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption);
+    const auto skipped = skip.match(output);
     if (skipped.hasMatch())
         QSKIP(qPrintable(skipped.captured()));
 }

@@ -65,6 +65,8 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     gMain = this;
     setWindowTitle(QStringLiteral("Skirmdeck"));
     setFixedSize(Twips(6075), Twips(2865));
+    // The classic 8-point dialog face, so the captions fit the classic control sizes.
+    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
     BuildControls();
     ConnectHandlers();
     Form_Load();

@@ -91,6 +91,8 @@ void frmServerConfig::BuildControls()
 {
     setWindowTitle(QStringLiteral("Server Config"));
     setFixedSize(Twips(6450), Twips(4020));
+    // The twips layout was drawn for the classic 8-point dialog face.
+    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
 
     lblServerName = new QLabel(QStringLiteral("Server Name:"), this);
     PlaceTwips(lblServerName, 120, 165, 975, 255);

@@ -39,11 +39,14 @@ void frmServerUpdate::BuildControls()
 {
     setWindowTitle(QStringLiteral("Create Game Options"));
     setFixedSize(Twips(4680), Twips(2670));
+    // The twips layout was drawn for the classic 8-point dialog face.
+    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
 
     fraServer = new QGroupBox(QStringLiteral("Update Server"), this);
     PlaceTwips(fraServer, 90, 90, 4515, 2085);
     txtDescription = new QPlainTextEdit(fraServer);
     txtDescription->setReadOnly(true);
+    txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PlaceTwips(txtDescription, 135, 270, 4245, 1005);
     chkUpdate = new QCheckBox(QStringLiteral("Automatcically announce my Server each time I create a game"), fraServer);
     PlaceTwips(chkUpdate, 405, 1485, 3885, 420);

@@ -30,7 +30,12 @@ if [ -n "$current" ]; then
         echo "ODBC driver \"$name\" is registered for $current; run with --replace to point it at $library" >&2
         exit 1
     fi
-    odbcinst -u -d -n "$name" >/dev/null
+    # Each uninstall only lowers the entry's usage count; repeat until the entry is gone.
+    tries=0
+    while odbcinst -q -d -n "$name" >/dev/null 2>&1 && [ $tries -lt 50 ]; do
+        odbcinst -u -d -n "$name" >/dev/null 2>&1 || true
+        tries=$((tries + 1))
+    done
 fi
 
 template=$(mktemp)

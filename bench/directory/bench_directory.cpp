@@ -134,7 +134,8 @@ int Run(const QString &connectionString)
                 static_cast<long long>(lines));
     const double ratio = Median(client) / Median(isql);
     std::printf("  client / isql (medians): %.2f  goal: at most 1.20  %s\n", ratio, ratio <= 1.2 ? "met" : "NOT met");
-    std::printf("reproduce: cmake --build <build> --target bench_directory && <build>/bench/directory/bench_directory\n");
+    std::printf("reproduce: cmake --build %s --target bench_directory && %s\n", SKD_BUILD_DIR,
+                qPrintable(QCoreApplication::applicationFilePath()));
     return rows == kEntries ? 0 : 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "directory/DirectoryErrors.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,8 +28,14 @@ bool AnyState(const QList<OdbcDiag> &records, const std::initializer_list<const 
     return false;
 }
 
+// The call escape: the procedure is one of the client's own names, the arguments are markers only.
 QString CallText(const QString &procedure, qsizetype argumentCount)
 {
+    const bool plainName = !procedure.isEmpty() && std::all_of(procedure.begin(), procedure.end(), [](QChar c) {
+        return c.isLetterOrNumber() && c.unicode() < 128;
+    });
+    if (!plainName)
+        throw RuntimeError(vberr::InvalidCall, QStringLiteral("Not a procedure name: %1").arg(procedure), kSource);
     QStringList markers;
     for (qsizetype i = 0; i < argumentCount; ++i)
         markers.append(QStringLiteral("?"));

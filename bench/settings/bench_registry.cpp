@@ -1,6 +1,8 @@
 // Timings of the settings store on a realistic hive (20,000 values in 2,000 keys, about 2 MB).
 //
-//   bench_registry [--iterations N] [measurement...]
+//   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
+//   cmake --build build-release --target bench_registry
+//   build-release/bench/settings/bench_registry [--iterations N] [measurement...]
 //
 // Each measurement registers itself in kMeasurements below; with no names given all run.
 #include "settings/CRegUtil.h"

@@ -203,9 +203,11 @@ bool HiveFileCache::save(bool newFile)
 template <class Change> bool HiveFileCache::write(Change &&change)
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // A write holds the lock for milliseconds; one held for 30 s belongs to a hung or dead
+    // process (a dead one on this machine is noticed at once) and is taken over.
     QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(30000);
-    if (!lock.tryLock(10000))
+    if (!lock.tryLock(30000))
         return false;
     refresh();
     if (m_broken)

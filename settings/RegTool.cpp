@@ -118,7 +118,7 @@ std::optional<QByteArray> parseBinary(QString text)
     if (text.size() % 2)
         text.prepend(QLatin1Char('0'));
     for (QChar c : text) {
-        if (!isxdigit(c.unicode()) || c.unicode() > 127)
+        if (c.unicode() > 127 || !isxdigit(c.unicode()))
             return std::nullopt;
     }
     return QByteArray::fromHex(text.toLatin1());

@@ -10,6 +10,7 @@ packages=(
     postgresql
     iputils-ping iproute2 util-linux
     xvfb xauth fonts-dejavu-core
+    wine
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -2,26 +2,31 @@
 
 #include "app/AppState.h"
 #include "browser/frmServerList.h"
+#include "tests/common/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
-QString HiveEscape(const QString &text)
+QByteArray HiveSection(const QString &key, const Values &values)
 {
-    QString out = text;
-    out.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    out.replace(QLatin1Char('"'), QLatin1String("\\\""));
-    return out;
+    const auto escape = [](QString text) { return text.replace("\\", "\\\\").replace("\"", "\\\""); };
+    QString text = "\n[" + escape(key) + "] 1700000000\n";
+    for (const auto &[name, data] : values)
+        text += '"' + name + "\"=\"" + escape(data) + "\"\n";
+    return text.toUtf8();
 }
 
-QByteArray HiveSection(const QString &key, const QList<QPair<QString, QString>> &values)
+QByteArray GameHive(const QString &rsPath, const QString &rb6Path, const Values &own, const Values &rsExtra)
 {
-    QString text = QStringLiteral("\n[") + QString(key).replace(QLatin1Char('\\'), QLatin1String("\\\\")) +
-                   QStringLiteral("] 1700000000\n");
-    for (const auto &[name, data] : values)
-        text += QLatin1Char('"') + name + QStringLiteral("\"=\"") + HiveEscape(data) + QStringLiteral("\"\n");
-    return text.toUtf8();
+    QByteArray hive = HiveHeader();
+    if (!own.isEmpty())
+        hive += HiveSection(kRedStormKey, own);
+    if (!rb6Path.isNull())
+        hive += HiveSection(kRB6Registry, {{"InstallationPath", rb6Path}});
+    if (!rsPath.isNull())
+        hive += HiveSection(kRSRegistry, Values{{"InstallationPath", rsPath}} + rsExtra);
+    return hive;
 }
 
 void ResetProgramState()
@@ -31,8 +36,6 @@ void ResetProgramState()
     gGameType.clear();
     gRegistry.clear();
 }
-
-GameFolders::GameFolders() = default;
 
 QString GameFolders::path(const QString &relative) const
 {

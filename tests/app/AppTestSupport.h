@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QTemporaryDir>
 
-class frmMain;
+using Values = QList<QPair<QString, QString>>;
 
-// Text of a hive key section, for composing test hives. Values are "name", "escaped data".
-QByteArray HiveSection(const QString &key, const QList<QPair<QString, QString>> &values);
+// Text of a hive key section, for composing test hives. Values are "name", "unescaped data".
+QByteArray HiveSection(const QString &key, const Values &values);
 
-// Escapes a text as a hive string (backslashes and quotes).
-QString HiveEscape(const QString &text);
+// A 32-bit hive with the own settings and the games' installation paths (null: not installed);
+// the Rogue Spear key also gets rsExtra.
+QByteArray GameHive(const QString &rsPath, const QString &rb6Path = {}, const Values &own = {}, const Values &rsExtra = {});
 
 // Drops what an earlier test left behind: the server list window and the shared registry.
 void ResetProgramState();
@@ -18,7 +21,6 @@ void ResetProgramState();
 // A folder holding fake game installations.
 class GameFolders {
 public:
-    GameFolders();
     QString path(const QString &relative = QString()) const;
     // Makes the folder and an executable script of that name in it that records its
     // arguments (one per line) and working folder in <folder>/<name>.log.

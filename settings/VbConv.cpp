@@ -129,6 +129,15 @@ std::optional<double> parseNumber(const QString &s)
 
 double roundHalfEven(double value) { return std::nearbyint(value); }
 
+// Rounds halves to even; a result outside Int's range is an overflow.
+template <class Int> Int RoundedTo(double value)
+{
+    const double rounded = roundHalfEven(value);
+    if (!(rounded >= std::numeric_limits<Int>::min() && rounded <= std::numeric_limits<Int>::max()))
+        throw RuntimeError(vberr::Overflow);
+    return static_cast<Int>(rounded);
+}
+
 } // namespace
 
 bool CBool(const QString &text)
@@ -151,23 +160,11 @@ double CDbl(const QString &text)
     return *number;
 }
 
-int32_t CLng(double value)
-{
-    const double rounded = roundHalfEven(value);
-    if (!(rounded >= std::numeric_limits<int32_t>::min() && rounded <= std::numeric_limits<int32_t>::max()))
-        throw RuntimeError(vberr::Overflow);
-    return static_cast<int32_t>(rounded);
-}
+int32_t CLng(double value) { return RoundedTo<int32_t>(value); }
 
 int32_t CLng(const QString &text) { return CLng(CDbl(text)); }
 
-int16_t CInt(double value)
-{
-    const double rounded = roundHalfEven(value);
-    if (!(rounded >= std::numeric_limits<int16_t>::min() && rounded <= std::numeric_limits<int16_t>::max()))
-        throw RuntimeError(vberr::Overflow);
-    return static_cast<int16_t>(rounded);
-}
+int16_t CInt(double value) { return RoundedTo<int16_t>(value); }
 
 int16_t CInt(const QString &text) { return CInt(CDbl(text)); }
 

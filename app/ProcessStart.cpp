@@ -2,6 +2,8 @@
 
 #include <QProcess>
 
+#include <utility>
+
 namespace {
 
 class DetachedStarter : public ProcessStarter {
@@ -23,11 +25,6 @@ ProcessStarter *gStarter = nullptr;
 
 } // namespace
 
-ProcessStarter *setProcessStarter(ProcessStarter *starter)
-{
-    ProcessStarter *previous = gStarter;
-    gStarter = starter;
-    return previous;
-}
+ProcessStarter *setProcessStarter(ProcessStarter *starter) { return std::exchange(gStarter, starter); }
 
 bool StartProcess(const ProcessRequest &request) { return (gStarter ? gStarter : &gDetached)->start(request); }

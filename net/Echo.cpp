@@ -5,6 +5,7 @@
 #include <netinet/ip_icmp.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace icmpstatus {
 
@@ -74,12 +75,7 @@ namespace {
 Echo *installedEcho = nullptr;
 } // namespace
 
-Echo *setEchoSeam(Echo *echo)
-{
-    Echo *previous = installedEcho;
-    installedEcho = echo;
-    return previous;
-}
+Echo *setEchoSeam(Echo *echo) { return std::exchange(installedEcho, echo); }
 
 Echo &echoSeam()
 {

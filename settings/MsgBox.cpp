@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 MessageBoxSeam *gSeam = nullptr;
@@ -19,12 +20,7 @@ MsgResult defaultAnswer(MsgButtons buttons)
 }
 } // namespace
 
-MessageBoxSeam *setMessageBoxSeam(MessageBoxSeam *seam)
-{
-    MessageBoxSeam *previous = gSeam;
-    gSeam = seam;
-    return previous;
-}
+MessageBoxSeam *setMessageBoxSeam(MessageBoxSeam *seam) { return std::exchange(gSeam, seam); }
 
 MessageBoxSeam *messageBoxSeam() { return gSeam; }
 

@@ -136,12 +136,18 @@ private slots:
         frmPostServer dialog(&w);
         dialog.show();
         fill(dialog, "New", mine, "2347", "pw");
+        // No keeps the entry and stores nothing; Yes deletes it.
         boxes.clear();
+        boxes.queueAnswer(MsgResult::No);
+        dialog.cmdPostServer_Click();
+        QCOMPARE(listed(), QStringList{"Old@" + mine + ":2346"});
+        QCOMPARE(setting("PostServerIP"), "<missing>");
         boxes.queueAnswer(MsgResult::Yes);
         dialog.cmdPostServer_Click();
-        QCOMPARE(boxes.texts(), (QStringList{kAlready + "Would you like to delete that server anyway?",
-                                             "Removed your Server from the DB Server List", "Please Press Post again"}));
+        const QString question = kAlready + "Would you like to delete that server anyway?";
+        QCOMPARE(boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List", "Please Press Post again"}));
         QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(setting("PostServerPosted"), "False");
         QVERIFY(dialog.isVisible());
         QVERIFY(!w.mboolPosted);
         boxes.clear();

@@ -81,61 +81,58 @@ class TestDirectoryClient : public QObject {
     Q_OBJECT
 
 private slots:
-    void sameResultsOnBothDirectories_data();
-    void sameResultsOnBothDirectories();
-};
-
-void TestDirectoryClient::sameResultsOnBothDirectories_data()
-{
-    QTest::addColumn<bool>("postgres");
-    QTest::newRow("postgresql") << true;
-    QTest::newRow("embedded") << false;
-}
-
-void TestDirectoryClient::sameResultsOnBothDirectories()
-{
-    QFETCH(bool, postgres);
-    DirectorySandbox sandbox;
-    if (postgres) {
-        QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
-        sandbox.usePostgres();
+    void sameResultsOnBothDirectories_data()
+    {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("postgresql") << true;
+        QTest::newRow("embedded") << false;
     }
-    const QString embedded = postgres ? QString() : sandbox.embeddedPath();
-    const QString a = QStringLiteral("10.0.0.1"), b = QStringLiteral("10.0.0.2");
 
-    Transcript t;
-    t.list(kRogueSpear);
-    t.post(QStringLiteral("Alpha"), kRogueSpear, a, QString(), QStringLiteral("k1"));
-    t.post(QStringLiteral("Bravo's Café; #1"), kRogueSpear, b, QStringLiteral("mod one"), QStringLiteral("k2"));
-    t.post(QStringLiteral("Eagle"), kEagleWatch, QStringLiteral("10.0.0.3"), QString(), QStringLiteral("k3"));
-    t.list(kRogueSpear);
-    t.list(kEagleWatch);
-    // Re-announcing moves an entry to the top.
-    t.call([&] { UpdateServer(a, QStringLiteral("k1"), a); });
-    t.list(kRogueSpear);
-    // The same address again, even for another game, is refused with the procedure-error number.
-    t.post(QStringLiteral("Copy"), kUrbanOperations, b, QString(), QStringLiteral("k4"));
-    // A wrong key or a wrong source removes nothing; the right pair does.
-    t.call([&] { DeleteServerPWed(b, QStringLiteral("wrong"), b); });
-    t.call([&] { DeleteServerPWed(b, QStringLiteral("k2"), a); });
-    t.list(kRogueSpear);
-    t.call([&] { DeleteServerPWed(b, QStringLiteral("k2"), b); });
-    t.list(kRogueSpear);
-    // Entries posted more than 24 hours ago are not listed; a re-announced one is listed again,
-    // and the address of another may be posted anew.
-    t.note(InsertExpired(QStringLiteral("Old"), QStringLiteral("10.0.0.7"), QStringLiteral("k7"), embedded));
-    t.note(InsertExpired(QStringLiteral("Stale"), QStringLiteral("10.0.0.8"), QStringLiteral("k8"), embedded));
-    t.list(kRogueSpear);
-    t.call([] { UpdateServer(QStringLiteral("10.0.0.7"), QStringLiteral("k7"), QStringLiteral("10.0.0.7")); });
-    t.list(kRogueSpear);
-    t.post(QStringLiteral("Fresh"), kRogueSpear, QStringLiteral("10.0.0.8"), QString(), QStringLiteral("k9"));
-    t.list(kRogueSpear);
-    t.call([&] { DeleteServer(a); });
-    t.list(kRogueSpear);
-    t.list(kRainbowSix);
+    void sameResultsOnBothDirectories()
+    {
+        QFETCH(bool, postgres);
+        DirectorySandbox sandbox;
+        if (postgres) {
+            QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
+            sandbox.usePostgres();
+        }
+        const QString embedded = postgres ? QString() : sandbox.embeddedPath();
+        const QString a = QStringLiteral("10.0.0.1"), b = QStringLiteral("10.0.0.2");
 
-    QCOMPARE(t.lines, QString::fromUtf8(kExpected).split(QLatin1Char('\n')));
-}
+        Transcript t;
+        t.list(kRogueSpear);
+        t.post(QStringLiteral("Alpha"), kRogueSpear, a, QString(), QStringLiteral("k1"));
+        t.post(QStringLiteral("Bravo's Café; #1"), kRogueSpear, b, QStringLiteral("mod one"), QStringLiteral("k2"));
+        t.post(QStringLiteral("Eagle"), kEagleWatch, QStringLiteral("10.0.0.3"), QString(), QStringLiteral("k3"));
+        t.list(kRogueSpear);
+        t.list(kEagleWatch);
+        // Re-announcing moves an entry to the top.
+        t.call([&] { UpdateServer(a, QStringLiteral("k1"), a); });
+        t.list(kRogueSpear);
+        // The same address again, even for another game, is refused with the procedure-error number.
+        t.post(QStringLiteral("Copy"), kUrbanOperations, b, QString(), QStringLiteral("k4"));
+        // A wrong key or a wrong source removes nothing; the right pair does.
+        t.call([&] { DeleteServerPWed(b, QStringLiteral("wrong"), b); });
+        t.call([&] { DeleteServerPWed(b, QStringLiteral("k2"), a); });
+        t.list(kRogueSpear);
+        t.call([&] { DeleteServerPWed(b, QStringLiteral("k2"), b); });
+        t.list(kRogueSpear);
+        // Entries posted more than 24 hours ago are not listed; a re-announced one is listed again,
+        // and the address of another may be posted anew.
+        t.note(InsertExpired(QStringLiteral("Old"), QStringLiteral("10.0.0.7"), QStringLiteral("k7"), embedded));
+        t.note(InsertExpired(QStringLiteral("Stale"), QStringLiteral("10.0.0.8"), QStringLiteral("k8"), embedded));
+        t.list(kRogueSpear);
+        t.call([] { UpdateServer(QStringLiteral("10.0.0.7"), QStringLiteral("k7"), QStringLiteral("10.0.0.7")); });
+        t.list(kRogueSpear);
+        t.post(QStringLiteral("Fresh"), kRogueSpear, QStringLiteral("10.0.0.8"), QString(), QStringLiteral("k9"));
+        t.list(kRogueSpear);
+        t.call([&] { DeleteServer(a); });
+        t.list(kRogueSpear);
+        t.list(kRainbowSix);
+
+        QCOMPARE(t.lines, QString::fromUtf8(kExpected).split(QLatin1Char('\n')));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDirectoryClient)
 #include "test_directory_client.moc"

@@ -44,7 +44,6 @@ int Listed()
     return rows ? int(rows->size()) : -1;
 }
 
-const QString kAlreadyThere = QStringLiteral("There is already a Server with that IP in the Database\r\n");
 
 } // namespace
 
@@ -53,119 +52,78 @@ class TestDirectoryProtocol : public QObject {
 
 private slots:
     void init() { QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running"); }
-    void postReannounceAndRemove();
-    void alreadyListedAddress();
-    void failuresChangeNoSetting();
-    void missingSettingsSendEmptyTexts();
-};
 
-void TestDirectoryProtocol::postReannounceAndRemove()
-{
-    DirectorySandbox sandbox;
-    sandbox.usePostgres();
-    FakeMainLink main;
-    ScriptedMessageBox boxes;
+    void postReannounceAndRemove()
+    {
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+        FakeMainLink main;
+        ScriptedMessageBox boxes;
 
-    QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
-    QCOMPARE(Settings(sandbox), (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
-    // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
-    QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
-    QCOMPARE(Listed(), 1);
-    QVERIFY(UpdateServerFromDB());
-    QVERIFY(DeleteServerFromDB());
-    QCOMPARE(Listed(), 0);
+        QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
+        QCOMPARE(Settings(sandbox), (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
+        // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
+        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
+        QCOMPARE(Listed(), 1);
+        QVERIFY(UpdateServerFromDB());
+        QVERIFY(DeleteServerFromDB());
+        QCOMPARE(Listed(), 0);
 
-    QCOMPARE(Boxes(boxes), (QStringList{
-                               QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
-                               QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
-                           }));
-    QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
-    QCOMPARE(main.postedStates, (QList<bool>{true, false}));
-}
-
-void TestDirectoryProtocol::alreadyListedAddress()
-{
-    DirectorySandbox sandbox;
-    sandbox.usePostgres();
-    FakeMainLink main;
-    ScriptedMessageBox boxes;
-    QVERIFY(testpg::Exec(QStringLiteral("SELECT AddServer('Theirs', 'Rogue Spear', '%1', '2346', '', 'DSL', 'k', '%1')").arg(kAddress)));
-
-    // Refused; nothing is shown or stored yet.
-    QCOMPARE(PostServer(Request(QStringLiteral("mine"))), PostResult::AlreadyListed);
-    QCOMPARE(Settings(sandbox), QStringList(4));
-    QVERIFY(Boxes(boxes).isEmpty());
-
-    // Another computer whose stored address differs may not delete it.
-    sandbox.setSetting(QStringLiteral("PostServerIP"), QStringLiteral("203.0.113.1"));
-    AnswerAlreadyListed(kAddress, QStringLiteral("192.0.2.44"));
-    QCOMPARE(Boxes(boxes), QStringList{QStringLiteral("Skirmdeck [OK] ") + kAlreadyThere +
-                                       QStringLiteral("Since your Ip does not match the one in the DB\r\nYou don't have "
-                                                      "permission to delete it, Please Contact the Skirmdeck Support")});
-    // The owner (by this computer's address) may: No keeps the entry, Yes deletes it.
-    boxes.queueAnswer(MsgResult::No);
-    AnswerAlreadyListed(kAddress, kAddress);
-    QCOMPARE(Listed(), 1);
-    boxes.queueAnswer(MsgResult::Yes);
-    AnswerAlreadyListed(kAddress, kAddress);
-    QCOMPARE(Listed(), 0);
-    const QString question = QStringLiteral("Skirmdeck [YesNo] ") + kAlreadyThere +
-                             QStringLiteral("Would you like to delete that server anyway?");
-    QCOMPARE(Boxes(boxes), (QStringList{question, question,
-                                        QStringLiteral("Skirmdeck [OK] Removed your Server from the DB Server List"),
-                                        QStringLiteral("Skirmdeck [OK] Please Press Post again")}));
-    QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
-    QVERIFY(main.postedStates.isEmpty());
-    // Posting again now works.
-    QCOMPARE(PostServer(Request(QStringLiteral("mine"))), PostResult::Posted);
-}
-
-void TestDirectoryProtocol::failuresChangeNoSetting()
-{
-    DirectorySandbox sandbox;
-    FakeMainLink main;
-    const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
-    for (qsizetype i = 0; i < kPostSettings.size(); ++i)
-        sandbox.setSetting(kPostSettings[i], before[i]);
-    sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(ClosedLoopbackPort())));
-    ScriptedMessageBox boxes;
-
-    QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);
-    QVERIFY(!DeleteServerFromDB());
-    QVERIFY(!DeleteServerByIP(kAddress));
-    QVERIFY(!UpdateServerFromDB());
-    QVERIFY(!GetDBServerRows(kRogueSpear));
-    QCOMPARE(Settings(sandbox), before);
-    QVERIFY(main.postedStates.isEmpty());
-
-    // context, CR LF, a blank, the driver's message and straight after it the number.
-    const QStringList contexts = {QStringLiteral("Could not make connection to Database"),
-                                  QStringLiteral("Error In Delete Server from DB"),
-                                  QStringLiteral("Error In Delete Server from DB"),
-                                  QStringLiteral("Error In UpdateServer from DB")};
-    const QStringList shown = Boxes(boxes);
-    QCOMPARE(shown.size(), 5);
-    for (qsizetype i = 0; i < contexts.size(); ++i) {
-        QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")), qPrintable(shown[i]));
-        QVERIFY2(shown[i].endsWith(QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
-                                                  "TCP/IP connections?\nError Number -2147467259")),
-                 qPrintable(shown[i]));
+        QCOMPARE(Boxes(boxes), (QStringList{
+                                   QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
+                                   QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
+                               }));
+        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
+        QCOMPARE(main.postedStates, (QList<bool>{true, false}));
     }
-    QCOMPARE(shown[4], QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
-}
 
-void TestDirectoryProtocol::missingSettingsSendEmptyTexts()
-{
-    DirectorySandbox sandbox;
-    sandbox.usePostgres();
-    ScriptedMessageBox boxes;
-    // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
-    QVERIFY(InsertExpired(QStringLiteral("Lapsed"), {}, {}));
-    QVERIFY(UpdateServerFromDB());
-    QCOMPARE(Listed(), 1);
-    QVERIFY(DeleteServerFromDB());
-    QCOMPARE(Listed(), 0);
-}
+    void failuresChangeNoSetting()
+    {
+        DirectorySandbox sandbox;
+        FakeMainLink main;
+        const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
+        for (qsizetype i = 0; i < kPostSettings.size(); ++i)
+            sandbox.setSetting(kPostSettings[i], before[i]);
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(ClosedLoopbackPort())));
+        ScriptedMessageBox boxes;
+
+        QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);
+        QVERIFY(!DeleteServerFromDB());
+        QVERIFY(!DeleteServerByIP(kAddress));
+        QVERIFY(!UpdateServerFromDB());
+        QVERIFY(!GetDBServerRows(kRogueSpear));
+        QCOMPARE(Settings(sandbox), before);
+        QVERIFY(main.postedStates.isEmpty());
+
+        // context, CR LF, a blank, the driver's message and straight after it the number.
+        const QStringList contexts = {QStringLiteral("Could not make connection to Database"),
+                                      QStringLiteral("Error In Delete Server from DB"),
+                                      QStringLiteral("Error In Delete Server from DB"),
+                                      QStringLiteral("Error In UpdateServer from DB")};
+        const QStringList shown = Boxes(boxes);
+        QCOMPARE(shown.size(), 5);
+        for (qsizetype i = 0; i < contexts.size(); ++i) {
+            QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")), qPrintable(shown[i]));
+            QVERIFY2(shown[i].endsWith(QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
+                                                      "TCP/IP connections?\nError Number -2147467259")),
+                     qPrintable(shown[i]));
+        }
+        QCOMPARE(shown[4], QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
+    }
+
+    void missingSettingsSendEmptyTexts()
+    {
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+        ScriptedMessageBox boxes;
+        // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
+        QVERIFY(InsertExpired(QStringLiteral("Lapsed"), {}, {}));
+        QVERIFY(UpdateServerFromDB());
+        QCOMPARE(Listed(), 1);
+        QVERIFY(DeleteServerFromDB());
+        QCOMPARE(Listed(), 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDirectoryProtocol)
 #include "test_directory_protocol.moc"

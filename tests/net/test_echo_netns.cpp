@@ -264,172 +264,160 @@ Q_DECLARE_METATYPE(Injector::Plan)
 class NetnsEcho : public QObject {
     Q_OBJECT
 private slots:
-    void init();
     void everyKindReachesLoopback_data() { addKinds(); }
-    void everyKindReachesLoopback();
     void silentHostTimesOut_data() { addKinds(); }
-    void silentHostTimesOut();
     void noRouteIsOffline_data() { addKinds(); }
-    void noRouteIsOffline();
-    void unresolvedNameIsNotSent();
-    void injectedTraffic_data();
-    void injectedTraffic();
-    void fallsBackToPingCommand();
-    void localAddressIsFirstInterfaceUp();
-};
 
-void NetnsEcho::init()
-{
-    // The datagram socket is refused in a new namespace until the group range lets us in.
-    if (QByteArray(QTest::currentTestFunction()) != "fallsBackToPingCommand")
-        setSysctl("ping_group_range", "0 0");
-    setSysctl("icmp_echo_ignore_all", "0");
-}
-
-void NetnsEcho::everyKindReachesLoopback()
-{
-    QFETCH(Kind, kind);
-    const EchoResult result = echoOnce(kind, kLoopback);
-    QCOMPARE(result.status, 0);
-    QCOMPARE(result.replyAddress, kLoopback);
-    if (kind != Kind::Command)
-        QCOMPARE(result.data, QByteArray("Echo This"));
-    QString pinged;
-    QVERIFY(pingThrough(kind, QStringLiteral("localhost"), pinged).contains(kRoundTripText));
-    QCOMPARE(pinged, QStringLiteral("127.0.0.1"));
-}
-
-void NetnsEcho::silentHostTimesOut()
-{
-    QFETCH(Kind, kind);
-    setSysctl("icmp_echo_ignore_all", "1");
-    qint64 elapsed = 0;
-    QCOMPARE(echoOnce(kind, kLoopback, &elapsed).status, 11010);
-    QVERIFY2(elapsed >= ModPing::kEchoTimeOutMs - 5, qPrintable(QString::number(elapsed)));
-    QVERIFY2(elapsed <= ModPing::kEchoTimeOutMs + 100 + kSlackMs, qPrintable(QString::number(elapsed)));
-    QString pinged;
-    QCOMPARE(pingThrough(kind, QStringLiteral("127.0.0.1"), pinged), QStringLiteral("Offline"));
-}
-
-void NetnsEcho::noRouteIsOffline()
-{
-    QFETCH(Kind, kind);
-    QCOMPARE(echoOnce(kind, kUnrouted).status, 11002);
-    QString pinged;
-    QCOMPARE(pingThrough(kind, QStringLiteral("10.1.2.3"), pinged), QStringLiteral("Offline"));
-    QCOMPARE(pinged, QStringLiteral("10.1.2.3"));
-}
-
-void NetnsEcho::unresolvedNameIsNotSent()
-{
-    RecordingEcho echo;
-    QString pinged = QStringLiteral("untouched");
-    QCOMPARE(PingServer(QStringLiteral("no-such-host.invalid"), pinged), QStringLiteral("Offline"));
-    QCOMPARE(pinged, QString());
-    QCOMPARE(echo.requests().size(), 0);
-}
-
-// Replies to other requests, from other hosts and errors about other requests are passed over:
-// the answer is the late reply, the error about our own request, or the time-out however
-// much foreign traffic keeps coming.
-void NetnsEcho::injectedTraffic_data()
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<Injector::Plan>("plan");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("minMs");
-    QTest::addColumn<int>("maxMs");
-    for (Kind kind : {Kind::Datagram, Kind::Raw}) {
-        const char *name = kind == Kind::Raw ? "raw, " : "datagram, ";
-        const int limit = ModPing::kEchoTimeOutMs + kSlackMs;
-        QTest::addRow("%sforeign then reply", name) << kind << Injector::Plan::ForeignThenReply << 0 << 55 << limit;
-        QTest::addRow("%serror about ours", name) << kind << Injector::Plan::ForeignErrorThenOurs << 11003 << 55
-                                                  << ModPing::kEchoTimeOutMs - 1;
-        QTest::addRow("%sflood", name) << kind << Injector::Plan::Flood << 11010 << 0 << limit;
+    void init()
+    {
+        // The datagram socket is refused in a new namespace until the group range lets us in.
+        if (QByteArray(QTest::currentTestFunction()) != "fallsBackToPingCommand")
+            setSysctl("ping_group_range", "0 0");
+        setSysctl("icmp_echo_ignore_all", "0");
     }
-}
 
-void NetnsEcho::injectedTraffic()
-{
-    QFETCH(Kind, kind);
-    QFETCH(Injector::Plan, plan);
-    QFETCH(int, status);
-    QFETCH(int, minMs);
-    QFETCH(int, maxMs);
-    setSysctl("icmp_echo_ignore_all", "1");
-    Injector injector(plan);
-    qint64 elapsed = 0;
-    const EchoResult result = echoOnce(kind, kLoopback, &elapsed);
-    QVERIFY(injector.sawRequest());
-    QCOMPARE(result.status, status);
-    QVERIFY2(elapsed >= minMs && elapsed <= maxMs, qPrintable(QString::number(elapsed)));
-    // Taking any earlier packet than the late reply would show a shorter time.
-    if (status == 0)
-        QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback, qPrintable(QString::number(result.roundTripMs)));
-}
+    void everyKindReachesLoopback()
+    {
+        QFETCH(Kind, kind);
+        const EchoResult result = echoOnce(kind, kLoopback);
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.replyAddress, kLoopback);
+        if (kind != Kind::Command)
+            QCOMPARE(result.data, QByteArray("Echo This"));
+        QString pinged;
+        QVERIFY(pingThrough(kind, QStringLiteral("localhost"), pinged).contains(kRoundTripText));
+        QCOMPARE(pinged, QStringLiteral("127.0.0.1"));
+    }
 
-void NetnsEcho::fallsBackToPingCommand()
-{
-    QVERIFY(dropNetRaw());
-    QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Datagram).trySend(kLoopback, "x", 10).has_value(), false);
-    QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Raw).trySend(kLoopback, "x", 10).has_value(), false);
+    void silentHostTimesOut()
+    {
+        QFETCH(Kind, kind);
+        setSysctl("icmp_echo_ignore_all", "1");
+        qint64 elapsed = 0;
+        QCOMPARE(echoOnce(kind, kLoopback, &elapsed).status, 11010);
+        QVERIFY2(elapsed >= ModPing::kEchoTimeOutMs - 5, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed <= ModPing::kEchoTimeOutMs + 100 + kSlackMs, qPrintable(QString::number(elapsed)));
+        QString pinged;
+        QCOMPARE(pingThrough(kind, QStringLiteral("127.0.0.1"), pinged), QStringLiteral("Offline"));
+    }
 
-    SystemEcho system;
-    const EchoResult result = system.send(kLoopback, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
-    QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
-    QCOMPARE(result.status, 0);
-    QString pinged;
-    QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(kRoundTripText));
-}
+    void noRouteIsOffline()
+    {
+        QFETCH(Kind, kind);
+        QCOMPARE(echoOnce(kind, kUnrouted).status, 11002);
+        QString pinged;
+        QCOMPARE(pingThrough(kind, QStringLiteral("10.1.2.3"), pinged), QStringLiteral("Offline"));
+        QCOMPARE(pinged, QStringLiteral("10.1.2.3"));
+    }
 
-void NetnsEcho::localAddressIsFirstInterfaceUp()
-{
-    QCOMPARE(LocalIPAddress(), "127.0.0.1");
-    const auto ip = [](const char *arguments) { return QProcess::execute("ip", QString(arguments).split(' ')) == 0; };
-    if (!ip("link add v0 type veth peer name v1"))
-        QSKIP("the ip command cannot add a veth pair here");
-    QVERIFY(ip("addr add 10.9.9.9/24 dev v0"));
-    QCOMPARE(LocalIPAddress(), "127.0.0.1");
-    QVERIFY(ip("link set v0 up"));
-    QCOMPARE(LocalIPAddress(), "10.9.9.9");
-}
+    void unresolvedNameIsNotSent()
+    {
+        RecordingEcho echo;
+        QString pinged = QStringLiteral("untouched");
+        QCOMPARE(PingServer(QStringLiteral("no-such-host.invalid"), pinged), QStringLiteral("Offline"));
+        QCOMPARE(pinged, QString());
+        QCOMPARE(echo.requests().size(), 0);
+    }
+
+    // Replies to other requests, from other hosts and errors about other requests are passed over:
+    // the answer is the late reply, the error about our own request, or the time-out however
+    // much foreign traffic keeps coming.
+    void injectedTraffic_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<Injector::Plan>("plan");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("minMs");
+        QTest::addColumn<int>("maxMs");
+        for (Kind kind : {Kind::Datagram, Kind::Raw}) {
+            const char *name = kind == Kind::Raw ? "raw, " : "datagram, ";
+            const int limit = ModPing::kEchoTimeOutMs + kSlackMs;
+            QTest::addRow("%sforeign then reply", name) << kind << Injector::Plan::ForeignThenReply << 0 << 55 << limit;
+            QTest::addRow("%serror about ours", name) << kind << Injector::Plan::ForeignErrorThenOurs << 11003 << 55
+                                                      << ModPing::kEchoTimeOutMs - 1;
+            QTest::addRow("%sflood", name) << kind << Injector::Plan::Flood << 11010 << 0 << limit;
+        }
+    }
+
+    void injectedTraffic()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(Injector::Plan, plan);
+        QFETCH(int, status);
+        QFETCH(int, minMs);
+        QFETCH(int, maxMs);
+        setSysctl("icmp_echo_ignore_all", "1");
+        Injector injector(plan);
+        qint64 elapsed = 0;
+        const EchoResult result = echoOnce(kind, kLoopback, &elapsed);
+        QVERIFY(injector.sawRequest());
+        QCOMPARE(result.status, status);
+        QVERIFY2(elapsed >= minMs && elapsed <= maxMs, qPrintable(QString::number(elapsed)));
+        // Taking any earlier packet than the late reply would show a shorter time.
+        if (status == 0)
+            QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback, qPrintable(QString::number(result.roundTripMs)));
+    }
+
+    void fallsBackToPingCommand()
+    {
+        QVERIFY(dropNetRaw());
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Datagram).trySend(kLoopback, "x", 10).has_value(), false);
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Raw).trySend(kLoopback, "x", 10).has_value(), false);
+
+        SystemEcho system;
+        const EchoResult result = system.send(kLoopback, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
+        QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
+        QCOMPARE(result.status, 0);
+        QString pinged;
+        QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(kRoundTripText));
+    }
+
+    void localAddressIsFirstInterfaceUp()
+    {
+        QCOMPARE(LocalIPAddress(), "127.0.0.1");
+        const auto ip = [](const char *arguments) { return QProcess::execute("ip", QString(arguments).split(' ')) == 0; };
+        if (!ip("link add v0 type veth peer name v1"))
+            QSKIP("the ip command cannot add a veth pair here");
+        QVERIFY(ip("addr add 10.9.9.9/24 dev v0"));
+        QCOMPARE(LocalIPAddress(), "127.0.0.1");
+        QVERIFY(ip("link set v0 up"));
+        QCOMPARE(LocalIPAddress(), "10.9.9.9");
+    }
+};
 
 // Runs every case of NetnsEcho in a child process inside a fresh namespace.
 class TestEchoNetns : public QObject {
     Q_OBJECT
 private slots:
-    void inNamespace_data();
-    void inNamespace();
-};
-
-void TestEchoNetns::inNamespace_data()
-{
-    QTest::addColumn<QString>("function");
-    const QMetaObject &cases = NetnsEcho::staticMetaObject;
-    for (int i = cases.methodOffset(); i < cases.methodCount(); ++i) {
-        const QMetaMethod method = cases.method(i);
-        const QByteArray name = method.name();
-        if (method.methodType() == QMetaMethod::Slot && name != "init" && !name.endsWith("_data"))
-            QTest::newRow(name.constData()) << QString::fromLatin1(name);
+    void inNamespace_data()
+    {
+        QTest::addColumn<QString>("function");
+        const QMetaObject &cases = NetnsEcho::staticMetaObject;
+        for (int i = cases.methodOffset(); i < cases.methodCount(); ++i) {
+            const QMetaMethod method = cases.method(i);
+            const QByteArray name = method.name();
+            if (method.methodType() == QMetaMethod::Slot && name != "init" && !name.endsWith("_data"))
+                QTest::newRow(name.constData()) << QString::fromLatin1(name);
+        }
     }
-}
 
-void TestEchoNetns::inNamespace()
-{
-    QFETCH(QString, function);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kChildFlag), function});
-    QVERIFY(child.waitForFinished(120000));
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    if (child.exitCode() == kNoNamespace)
-        QSKIP(qPrintable(QStringLiteral("cannot create a user and network namespace here: ") + output.trimmed()));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
-    static const QRegularExpression skip(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption);
-    const auto skipped = skip.match(output);
-    if (skipped.hasMatch())
-        QSKIP(qPrintable(skipped.captured()));
-}
+    void inNamespace()
+    {
+        QFETCH(QString, function);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kChildFlag), function});
+        QVERIFY(child.waitForFinished(120000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        if (child.exitCode() == kNoNamespace)
+            QSKIP(qPrintable(QStringLiteral("cannot create a user and network namespace here: ") + output.trimmed()));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
+        static const QRegularExpression skip(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption);
+        const auto skipped = skip.match(output);
+        if (skipped.hasMatch())
+            QSKIP(qPrintable(skipped.captured()));
+    }
+};
 
 int main(int argc, char **argv)
 {

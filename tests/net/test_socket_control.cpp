@@ -8,7 +8,6 @@
 #include <QUdpSocket>
 #include <QtTest>
 
-#include <functional>
 
 namespace {
 
@@ -34,105 +33,86 @@ void aim(SocketControl &control, int32_t protocol, const QString &host, int32_t 
 class TestSocketControl : public QObject {
     Q_OBJECT
 private slots:
-    void datagramsFromTheProbedServerArrive();
-    void closeFromEveryState_data();
-    void closeFromEveryState();
-    void closeInsideDataArrival();
+    void datagramsFromTheProbedServerArrive()
+    {
+        Responder server;
+        SocketControl control;
+        QList<int> sizes;
+        QList<QThread *> threads;
+        connect(&control, &SocketControl::DataArrival, this, [&](int bytes) {
+            sizes.append(bytes);
+            threads.append(QThread::currentThread());
+        });
+
+        aim(control, SocketControl::sckUDPProtocol, "127.0.0.1", server.port());
+        QCOMPARE(control.State(), 1);
+        QVERIFY(control.LocalPort() != 0);
+
+        // The control itself sends nothing.
+        QTest::qWait(50);
+        QVERIFY(!server.socket.hasPendingDatagrams());
+
+        // Somebody other than the probed server is not an answer.
+        QUdpSocket stranger;
+        stranger.bind(kLoopback, 0);
+        stranger.writeDatagram("not you", kLoopback, control.LocalPort());
+        server.socket.writeDatagram("hello", kLoopback, control.LocalPort());
+        server.socket.writeDatagram("abc", kLoopback, control.LocalPort());
+        QTRY_COMPARE(sizes, (QList<int>{5, 3}));
+        QCOMPARE(threads, (QList<QThread *>{thread(), thread()}));
+        QTest::qWait(50);
+        QCOMPARE(sizes.size(), 2);
+    }
+
+    // Closed, open, error (no host) and connecting (TCP) before Close.
+    void closeFromEveryState()
+    {
+        for (int state : {0, 1, 9, 6}) {
+            SocketControl control;
+            if (state != 0)
+                aim(control, state == 6 ? SocketControl::sckTCPProtocol : SocketControl::sckUDPProtocol,
+                    state == 9 ? QString() : "127.0.0.1", 2346);
+            QCOMPARE(control.State(), state);
+            control.Close();
+            QCOMPARE(control.State(), 0);
+            QCOMPARE(control.LocalPort(), quint16(0));
+            control.Close();
+            QCOMPARE(control.State(), 0);
+        }
+    }
+
+    // The server list closes the socket from its data-arrival handler; a connected TCP probe
+    // is closed the same way.
+    void closeInsideDataArrival()
+    {
+        Responder server;
+        SocketControl control;
+        int arrivals = 0;
+        connect(&control, &SocketControl::DataArrival, this, [&](int) {
+            ++arrivals;
+            control.Close();
+        });
+        aim(control, SocketControl::sckUDPProtocol, "127.0.0.1", server.port());
+        const quint16 port = control.LocalPort();
+        server.socket.writeDatagram("one", kLoopback, port);
+        server.socket.writeDatagram("two", kLoopback, port);
+        QTRY_COMPARE(arrivals, 1);
+        QCOMPARE(control.State(), 0);
+        QTest::qWait(50);
+        QCOMPARE(arrivals, 1);
+
+        QTcpServer listener;
+        QVERIFY(listener.listen(kLoopback));
+        aim(control, SocketControl::sckTCPProtocol, "127.0.0.1", listener.serverPort());
+        QCOMPARE(control.State(), 6);
+        QTRY_COMPARE(control.State(), 7);
+        QTRY_VERIFY(listener.hasPendingConnections());
+        QTcpSocket *peer = listener.nextPendingConnection();
+        peer->write("status");
+        QTRY_COMPARE(arrivals, 2);
+        QCOMPARE(control.State(), 0);
+    }
 };
-
-void TestSocketControl::datagramsFromTheProbedServerArrive()
-{
-    Responder server;
-    SocketControl control;
-    QList<int> sizes;
-    QList<QThread *> threads;
-    connect(&control, &SocketControl::DataArrival, this, [&](int bytes) {
-        sizes.append(bytes);
-        threads.append(QThread::currentThread());
-    });
-
-    aim(control, SocketControl::sckUDPProtocol, QStringLiteral("127.0.0.1"), server.port());
-    QCOMPARE(control.State(), 1);
-    QVERIFY(control.LocalPort() != 0);
-
-    // The control itself sends nothing.
-    QTest::qWait(50);
-    QVERIFY(!server.socket.hasPendingDatagrams());
-
-    // Somebody other than the probed server is not an answer.
-    QUdpSocket stranger;
-    stranger.bind(kLoopback, 0);
-    stranger.writeDatagram("not you", kLoopback, control.LocalPort());
-    server.socket.writeDatagram("hello", kLoopback, control.LocalPort());
-    server.socket.writeDatagram("abc", kLoopback, control.LocalPort());
-    QTRY_COMPARE(sizes, (QList<int>{5, 3}));
-    QCOMPARE(threads, (QList<QThread *>{thread(), thread()}));
-    QTest::qWait(50);
-    QCOMPARE(sizes.size(), 2);
-}
-
-void TestSocketControl::closeFromEveryState_data()
-{
-    QTest::addColumn<int>("expectedBeforeClose");
-    QTest::addColumn<std::function<void(SocketControl &)>>("setUp");
-
-    QTest::newRow("closed") << 0 << std::function<void(SocketControl &)>([](SocketControl &) {});
-    QTest::newRow("open") << 1 << std::function<void(SocketControl &)>([](SocketControl &c) {
-        aim(c, SocketControl::sckUDPProtocol, QStringLiteral("127.0.0.1"), 2346);
-    });
-    QTest::newRow("error: no host") << 9 << std::function<void(SocketControl &)>([](SocketControl &c) {
-        aim(c, SocketControl::sckUDPProtocol, QString(), 2346);
-    });
-    QTest::newRow("connecting") << 6 << std::function<void(SocketControl &)>([](SocketControl &c) {
-        aim(c, SocketControl::sckTCPProtocol, QStringLiteral("127.0.0.1"), 2346);
-    });
-}
-
-void TestSocketControl::closeFromEveryState()
-{
-    QFETCH(int, expectedBeforeClose);
-    QFETCH(std::function<void(SocketControl &)>, setUp);
-    SocketControl control;
-    setUp(control);
-    QCOMPARE(control.State(), expectedBeforeClose);
-    control.Close();
-    QCOMPARE(control.State(), 0);
-    QCOMPARE(control.LocalPort(), quint16(0));
-    control.Close();
-    QCOMPARE(control.State(), 0);
-}
-
-// The server list closes the socket from its data-arrival handler; a connected TCP probe
-// is closed the same way.
-void TestSocketControl::closeInsideDataArrival()
-{
-    Responder server;
-    SocketControl control;
-    int arrivals = 0;
-    connect(&control, &SocketControl::DataArrival, this, [&](int) {
-        ++arrivals;
-        control.Close();
-    });
-    aim(control, SocketControl::sckUDPProtocol, QStringLiteral("127.0.0.1"), server.port());
-    const quint16 port = control.LocalPort();
-    server.socket.writeDatagram("one", kLoopback, port);
-    server.socket.writeDatagram("two", kLoopback, port);
-    QTRY_COMPARE(arrivals, 1);
-    QCOMPARE(control.State(), 0);
-    QTest::qWait(50);
-    QCOMPARE(arrivals, 1);
-
-    QTcpServer listener;
-    QVERIFY(listener.listen(kLoopback));
-    aim(control, SocketControl::sckTCPProtocol, QStringLiteral("127.0.0.1"), listener.serverPort());
-    QCOMPARE(control.State(), 6);
-    QTRY_COMPARE(control.State(), 7);
-    QTRY_VERIFY(listener.hasPendingConnections());
-    QTcpSocket *peer = listener.nextPendingConnection();
-    peer->write("status");
-    QTRY_COMPARE(arrivals, 2);
-    QCOMPARE(control.State(), 0);
-}
 
 QTEST_GUILESS_MAIN(TestSocketControl)
 #include "test_socket_control.moc"

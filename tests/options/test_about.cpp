@@ -45,17 +45,6 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
-    void showsThePicture()
-    {
-        ScriptedMessageBox messages;
-        frmAbout about;
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(about.ImgAbout->pixmap().size(), QSize(320, 240));
-        QVERIFY(about.rect().contains(about.ImgAbout->geometry()));
-        QVERIFY(messages.shown().isEmpty());
-    }
-
     // Without the compiled-in pictures the window still opens, empty, after the message.
     void missingPictureIsReported()
     {

@@ -27,3 +27,33 @@ CRegUtil &gRegUtil()
 }
 
 void ReleaseRegUtil() { gRegUtilInstance.reset(); }
+
+QString GameSetting(const QString &name, const QString &def)
+{
+    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, def);
+}
+
+void SaveGameSetting(const QString &name, const QString &data)
+{
+    gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, data);
+}
+
+int32_t GameSettingLong(const QString &name, int32_t def)
+{
+    return gRegUtil().GetSettingLong(HKEY_LOCAL_MACHINE, gRegistry, name, def);
+}
+
+void SaveGameSettingLong(const QString &name, int32_t data)
+{
+    gRegUtil().SaveSettingLong(HKEY_LOCAL_MACHINE, gRegistry, name, data);
+}
+
+QString OwnSetting(const QString &name, const QString &def)
+{
+    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, def);
+}
+
+void SaveOwnSetting(const QString &name, const QString &data)
+{
+    gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, data);
+}

@@ -40,6 +40,15 @@ extern QString gStartDir;
 CRegUtil &gRegUtil();
 void ReleaseRegUtil();
 
+// Values of the current game (under gRegistry) and of the program itself (under kRedStormKey),
+// both in HKEY_LOCAL_MACHINE through gRegUtil().
+QString GameSetting(const QString &name, const QString &def = QString());
+void SaveGameSetting(const QString &name, const QString &data);
+int32_t GameSettingLong(const QString &name, int32_t def = 0);
+void SaveGameSettingLong(const QString &name, int32_t data);
+QString OwnSetting(const QString &name, const QString &def = QString());
+void SaveOwnSetting(const QString &name, const QString &data);
+
 // What other windows may do to the main window, without depending on it.
 class MainWindowLink {
 public:

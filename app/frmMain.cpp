@@ -231,24 +231,24 @@ void frmMain::Form_Load()
 
 QString frmMain::SettingWithDefault(const QString &name, const QString &defaultText)
 {
-    if (gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name).isEmpty())
-        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, defaultText);
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name);
+    if (OwnSetting(name).isEmpty())
+        SaveOwnSetting(name, defaultText);
+    return OwnSetting(name);
 }
 
 void frmMain::LoadProgramSettings()
 {
     gUnloadOnStart = vb::CBool(SettingWithDefault(QStringLiteral("UnloadOnStart"), QStringLiteral("False")));
     SetPostedState(vb::CBool(SettingWithDefault(QStringLiteral("PostServerPosted"), QStringLiteral("False"))));
-    txtIP->setText(gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, gRegistry, QStringLiteral("MultiplayerManualHostAddress")));
-    txtPort->setText(gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, gRegistry, QStringLiteral("MultiplayerManualJoinPort")));
+    txtIP->setText(GameSetting(QStringLiteral("MultiplayerManualHostAddress")));
+    txtPort->setText(GameSetting(QStringLiteral("MultiplayerManualJoinPort")));
     imgFavDB->hide();
     imgFavDB1->show();
-    const QString update = gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, QStringLiteral("PostServerUpdate"));
+    const QString update = OwnSetting(QStringLiteral("PostServerUpdate"));
     if (!update.isEmpty()) {
-        mboolUpdate = vb::CBool(gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, QStringLiteral("PostServerUpdate")));
+        mboolUpdate = vb::CBool(OwnSetting(QStringLiteral("PostServerUpdate")));
     } else {
-        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, QStringLiteral("PostServerUpdate"), QStringLiteral("False"));
+        SaveOwnSetting(QStringLiteral("PostServerUpdate"), QStringLiteral("False"));
         mboolUpdate = false;
     }
     gSocketTimeOut = SettingWithDefault(QStringLiteral("SocketTimeOut"), QStringLiteral("1000"));

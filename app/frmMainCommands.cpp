@@ -45,8 +45,8 @@ void frmMain::cmdJoin_Click()
             return;
         }
         txtPort->setText(vb::Trim(txtPort->text()));
-        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, gRegistry, QStringLiteral("MultiplayerManualHostAddress"), txtIP->text());
-        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, gRegistry, QStringLiteral("MultiplayerManualJoinPort"), txtPort->text());
+        SaveGameSetting(QStringLiteral("MultiplayerManualHostAddress"), txtIP->text());
+        SaveGameSetting(QStringLiteral("MultiplayerManualJoinPort"), txtPort->text());
         JoinServer(txtIP->text(), txtPort->text());
         if (gUnloadOnStart)
             UNLOADALL();

@@ -12,11 +12,6 @@
 
 namespace {
 
-QString DirectorySetting(const QString &name)
-{
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, QString());
-}
-
 // Runs one procedure on a connection of its own, which is closed again before returning.
 QList<QStringList> CallDirectory(const QString &procedure, const QStringList &arguments,
                                  const QStringList &columns = {})
@@ -44,10 +39,10 @@ QString EmbeddedDirectoryPath()
 DirectoryTarget CurrentDirectoryTarget()
 {
     // Blanks alone do not name a directory.
-    const QString connection = DirectorySetting(QStringLiteral("DirectoryConnection"));
+    const QString connection = OwnSetting(QStringLiteral("DirectoryConnection"));
     if (!vb::Trim(connection).isEmpty())
         return {connection, {}};
-    const QString host = DirectorySetting(QStringLiteral("DirectoryServer"));
+    const QString host = OwnSetting(QStringLiteral("DirectoryServer"));
     if (!vb::Trim(host).isEmpty())
         return {SqlServerConnectionString(host), {}};
     return {{}, EmbeddedDirectoryPath()};

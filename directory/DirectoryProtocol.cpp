@@ -11,16 +11,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kTrue = QStringLiteral("True");
 const QString kFalse = QStringLiteral("False");
 
-QString Setting(const QString &name)
-{
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, QString());
-}
-
-void SaveSetting(const QString &name, const QString &value)
-{
-    gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, value);
-}
-
 QString ErrorNumberText(const RuntimeError &error)
 {
     return QStringLiteral("Error Number ") + QString::number(error.number());
@@ -41,9 +31,9 @@ const QString kAlreadyThere = QStringLiteral("There is already a Server with tha
 
 // The stored address, password and source of the user's posted server.
 struct PostedServer {
-    QString ip = Setting(QStringLiteral("PostServerIP"));
-    QString password = Setting(QStringLiteral("PostServerPassword"));
-    QString source = Setting(QStringLiteral("PostServerSource"));
+    QString ip = OwnSetting(QStringLiteral("PostServerIP"));
+    QString password = OwnSetting(QStringLiteral("PostServerPassword"));
+    QString source = OwnSetting(QStringLiteral("PostServerSource"));
 };
 
 } // namespace
@@ -69,10 +59,10 @@ PostResult PostServer(const PostRequest &request)
             result = PostResult::AlreadyListed;
             return;
         }
-        SaveSetting(QStringLiteral("PostServerPassWord"), request.serverKey);
-        SaveSetting(QStringLiteral("PostServerIP"), request.ipAddress);
-        SaveSetting(QStringLiteral("PostServerSource"), request.ipAddress);
-        SaveSetting(QStringLiteral("PostServerPosted"), kTrue);
+        SaveOwnSetting(QStringLiteral("PostServerPassWord"), request.serverKey);
+        SaveOwnSetting(QStringLiteral("PostServerIP"), request.ipAddress);
+        SaveOwnSetting(QStringLiteral("PostServerSource"), request.ipAddress);
+        SaveOwnSetting(QStringLiteral("PostServerPosted"), kTrue);
         result = PostResult::Posted;
         MsgBox(QStringLiteral("Your server has been successfully added to the DB Server List"));
         if (gMain)
@@ -83,7 +73,7 @@ PostResult PostServer(const PostRequest &request)
 
 void AnswerAlreadyListed(const QString &ipAddress, const QString &localAddress)
 {
-    const bool owner = ipAddress == localAddress || ipAddress == Setting(QStringLiteral("PostServerIP"));
+    const bool owner = ipAddress == localAddress || ipAddress == OwnSetting(QStringLiteral("PostServerIP"));
     if (!owner) {
         MsgBox(kAlreadyThere + kCrLf + QStringLiteral("Since your Ip does not match the one in the DB") + kCrLf +
                    QStringLiteral("You don't have permission to delete it, Please Contact the Skirmdeck Support"),
@@ -102,7 +92,7 @@ bool DeleteServerByIP(const QString &ipAddress)
 {
     return TrapWith(DescribedFailure(kDeleteFailed), [&] {
         DeleteServer(ipAddress);
-        SaveSetting(QStringLiteral("PostServerPosted"), kFalse);
+        SaveOwnSetting(QStringLiteral("PostServerPosted"), kFalse);
         MsgBox(QStringLiteral("Removed your Server from the DB Server List"));
     });
 }
@@ -112,7 +102,7 @@ bool DeleteServerFromDB()
     return TrapWith(DescribedFailure(kDeleteFailed), [] {
         const PostedServer posted;
         DeleteServerPWed(posted.ip, posted.password, posted.source);
-        SaveSetting(QStringLiteral("PostServerPosted"), kFalse);
+        SaveOwnSetting(QStringLiteral("PostServerPosted"), kFalse);
         MsgBox(QStringLiteral("Your Server has been succussfully removed from the DB Server List"), MsgButtons::OK,
                MsgIcon::None, QStringLiteral("Server Removed"));
         if (gMain)

@@ -146,7 +146,7 @@ void frmGeneralOptions::Form_Load()
     Trap(QStringLiteral("Error Reading Registry Values "), ErrLayout::DescriptionFirst, [&] {
         if (!LoadFamily())
             return; // not a game of either family: nothing is loaded
-        const bool unload = vb::CBool(gRegUtil().GetSettingString(kRoot, kRedStormKey, kUnloadOnStart));
+        const bool unload = vb::CBool(OwnSetting(kUnloadOnStart));
         SetCheckValue(chkGameStart, BoolToCheck(unload));
         mboolLoading = false;
     });
@@ -309,7 +309,7 @@ void frmGeneralOptions::cmdOk_Click()
             WriteRB6GraphicOpts();
         SetResolution(cboResolution->currentText());
         const bool unload = CheckValue(chkGameStart) == 1;
-        gRegUtil().SaveSettingString(kRoot, kRedStormKey, kUnloadOnStart, vb::CStr(unload));
+        SaveOwnSetting(kUnloadOnStart, vb::CStr(unload));
         gUnloadOnStart = unload;
     });
     if (done)

@@ -23,16 +23,6 @@ const QString kSecondaryValue = QStringLiteral("MultiplayerWeapon2");
 const QString kKit1Value = QStringLiteral("MultiplayerItem1");
 const QString kKit2Value = QStringLiteral("MultiplayerItem2");
 
-QString ReadSetting(const QString &name)
-{
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, QString());
-}
-
-void SaveSetting(const QString &name, const QString &data)
-{
-    gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, data);
-}
-
 // Runs a procedure under its trap: the message is the label, a blank, the number, a blank
 // and the description.
 template <class Body> bool Trapped(const char *label, Body &&body)
@@ -107,7 +97,7 @@ void FillList(QComboBox *box, const Catalog &catalog, int16_t last)
 
 void ShowStoredChoice(QComboBox *box, const Catalog &catalog, int16_t last, const QString &valueName)
 {
-    if (const CatalogEntry *entry = FindByFileName(catalog, last, ReadSetting(valueName)))
+    if (const CatalogEntry *entry = FindByFileName(catalog, last, GameSetting(valueName)))
         box->setEditText(entry->DisplayName);
 }
 
@@ -115,7 +105,7 @@ void ShowStoredChoice(QComboBox *box, const Catalog &catalog, int16_t last, cons
 void StoreChoice(const QComboBox *box, const Catalog &catalog, int16_t last, const QString &valueName)
 {
     if (const CatalogEntry *entry = FindByDisplayName(catalog, last, box->currentText()))
-        SaveSetting(valueName, entry->FileName);
+        SaveGameSetting(valueName, entry->FileName);
 }
 
 } // namespace
@@ -186,7 +176,7 @@ void frmPlayerConfig::Form_Load()
         LoadSecondaryWeps();
         LoadKitItem1();
         LoadKitItem2();
-        SetLimitedText(txtPlayerName, ReadSetting(kPlayerNameValue));
+        SetLimitedText(txtPlayerName, GameSetting(kPlayerNameValue));
     });
 }
 
@@ -248,7 +238,7 @@ void frmPlayerConfig::LoadClanName()
 {
     lblClanName->setVisible(true);
     txtClanName->setVisible(true);
-    SetLimitedText(txtClanName, ReadSetting(kClanNameValue));
+    SetLimitedText(txtClanName, GameSetting(kClanNameValue));
 }
 
 void frmPlayerConfig::LoadDefaultPrimaryWep()
@@ -297,7 +287,7 @@ void frmPlayerConfig::cmdOK_Click()
 {
     // An error here leaves the window open; one inside WriteToReg does not.
     Trapped("Error in OK button handler", [this] {
-        SaveSetting(kPlayerNameValue, txtPlayerName->text());
+        SaveGameSetting(kPlayerNameValue, txtPlayerName->text());
         WriteToReg();
         accept();
     });
@@ -307,7 +297,7 @@ void frmPlayerConfig::WriteToReg()
 {
     Trapped("Error in WriteToReg", [this] {
         if (IsRSFamily(gGameType))
-            SaveSetting(kClanNameValue, txtClanName->text());
+            SaveGameSetting(kClanNameValue, txtClanName->text());
         StoreChoice(cboPrimary, PrimaryWeps, PrimaryLast, kPrimaryValue);
         StoreChoice(cboSecondary, SecondaryWeps, SecondaryLast, kSecondaryValue);
         StoreChoice(cboKit1, KitItems, KitLast, kKit1Value);

@@ -35,20 +35,6 @@ const QString kGoldTeamValue = QStringLiteral("MultiplayerGoldTeamSize");
 const QString kGameLengthValue = QStringLiteral("MultiplayerGameLength");
 const QString kNoGameLength = QStringLiteral("--");
 
-QString GetGameString(const QString &name)
-{
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, QString());
-}
-void SaveGameString(const QString &name, const QString &text)
-{
-    gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, gRegistry, name, text);
-}
-int32_t GetGameLong(const QString &name) { return gRegUtil().GetSettingLong(HKEY_LOCAL_MACHINE, gRegistry, name, 0); }
-void SaveGameLong(const QString &name, int32_t number)
-{
-    gRegUtil().SaveSettingLong(HKEY_LOCAL_MACHINE, gRegistry, name, number);
-}
-
 // Half the players per team, halves going to the even neighbour (5 gives 2, 7 gives 4).
 int32_t TeamSize(const QString &maxPlayers) { return vb::CLng(vb::CDbl(maxPlayers) / 2); }
 
@@ -177,9 +163,9 @@ void frmServerConfig::Form_Load()
             LoadRB6ServerOpts();
         }
         Loading = false;
-        txtServername->setText(GetGameString(kServerNameValue));
-        txtMOTD->setText(GetGameString(kMessageValue));
-        txtPW->setText(GetGameString(kPasswordValue));
+        txtServername->setText(GameSetting(kServerNameValue));
+        txtMOTD->setText(GameSetting(kMessageValue));
+        txtPW->setText(GameSetting(kPasswordValue));
     });
 }
 
@@ -188,7 +174,7 @@ void frmServerConfig::InitMaxPlayers()
     Trap(QStringLiteral("Error in InitMaxPlayers"), ErrLayout::DescriptionFirst, [&] {
         cboMaxPlayers->addItems({QStringLiteral("16"), QStringLiteral("14"), QStringLiteral("12"), QStringLiteral("10"),
                                  QStringLiteral("8"), QStringLiteral("4"), QStringLiteral("2")});
-        cboMaxPlayers->setEditText(QString::number(GetGameLong(kMaxPlayersValue)));
+        cboMaxPlayers->setEditText(QString::number(GameSettingLong(kMaxPlayersValue)));
     });
 }
 
@@ -198,7 +184,7 @@ void frmServerConfig::InitGameLength()
         cboGameLength->addItems({kNoGameLength, QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("5"),
                                  QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("30"),
                                  QStringLiteral("60")});
-        cboGameLength->setEditText(GameLengthText(GetGameLong(kGameLengthValue)));
+        cboGameLength->setEditText(GameLengthText(GameSettingLong(kGameLengthValue)));
     });
 }
 
@@ -221,7 +207,7 @@ void frmServerConfig::LoadServerOpt(int index)
     ServerOpt &slot = ServerOpts[index];
     QCheckBox *box = chkServerOpts[index];
     box->setText(slot.Caption);
-    const bool on = vb::CBool(GetGameString(slot.RegName));
+    const bool on = vb::CBool(GameSetting(slot.RegName));
     SetCheckValue(box, BoolToCheck(on));
     slot.Value = CheckValue(box);
 }
@@ -268,9 +254,9 @@ void frmServerConfig::chkServerOpts_Click(int index)
 void frmServerConfig::cmdOK_Click()
 {
     Trap(QStringLiteral("Error in OK click Event on Seerver Config Form "), ErrLayout::DescriptionFirst, [&] {
-        SaveGameString(kServerNameValue, txtServername->text());
-        SaveGameString(kMessageValue, txtMOTD->text());
-        SaveGameString(kPasswordValue, txtPW->text());
+        SaveGameSetting(kServerNameValue, txtServername->text());
+        SaveGameSetting(kMessageValue, txtMOTD->text());
+        SaveGameSetting(kPasswordValue, txtPW->text());
         if (IsRSFamily(gGameType))
             WriteRSServerOpts();
         else if (IsRB6Family(gGameType))
@@ -283,7 +269,7 @@ void frmServerConfig::WriteChangedServerOpt(int index)
 {
     const ServerOpt &slot = ServerOpts[index];
     if (slot.Changed)
-        SaveGameString(slot.RegName, vb::CStr(CheckToBool(CheckValue(chkServerOpts[index]))));
+        SaveGameSetting(slot.RegName, vb::CStr(CheckToBool(CheckValue(chkServerOpts[index]))));
 }
 
 void frmServerConfig::WriteRSServerOpts()
@@ -292,10 +278,10 @@ void frmServerConfig::WriteRSServerOpts()
         for (int index : kRSOptIndices)
             WriteChangedServerOpt(index);
         const QString maxPlayers = cboMaxPlayers->currentText();
-        SaveGameLong(kMaxPlayersValue, vb::CLng(maxPlayers));
-        SaveGameLong(kBlueTeamValue, TeamSize(maxPlayers));
-        SaveGameLong(kGoldTeamValue, TeamSize(maxPlayers));
-        SaveGameLong(kGameLengthValue, GameLengthSeconds(cboGameLength->currentText()));
+        SaveGameSettingLong(kMaxPlayersValue, vb::CLng(maxPlayers));
+        SaveGameSettingLong(kBlueTeamValue, TeamSize(maxPlayers));
+        SaveGameSettingLong(kGoldTeamValue, TeamSize(maxPlayers));
+        SaveGameSettingLong(kGameLengthValue, GameLengthSeconds(cboGameLength->currentText()));
     });
 }
 

@@ -87,7 +87,7 @@ void frmServerUpdate::cmdOK_Click()
 {
     Trap(QStringLiteral("Error in OK click event "), ErrLayout::NumberFirst, [&] {
         const bool update = CheckToBool(CheckValue(chkUpdate));
-        gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, kPostServerUpdateValue, vb::CStr(update));
+        SaveOwnSetting(kPostServerUpdateValue, vb::CStr(update));
         if (gMain)
             gMain->mboolUpdate = update;
         accept();

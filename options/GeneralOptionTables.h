@@ -1,18 +1,12 @@
 #pragma once
 
+#include "options/OptionRecord.h"
+
 #include <QList>
-#include <QString>
 #include <QStringList>
 
-#include <cstdint>
-
 // One check box of the general options dialog and the value it edits.
-struct GeneralOpt {
-    QString ValueName;
-    QString Caption;
-    int16_t LoadedState = 0; // the box's state right after loading: 0 unchecked, 1 checked
-    bool Changed = false;    // the user left the box in a state other than LoadedState
-};
+using GeneralOpt = OptionRecord;
 
 // The option tables of one game family.
 struct GeneralOptTables {

@@ -11,7 +11,7 @@ ServerOptTable MakeTable(std::initializer_list<std::pair<int, OptName>> rows)
 {
     ServerOptTable table;
     for (const auto &[index, names] : rows) {
-        table[index].RegName = QString::fromLatin1(names.regName);
+        table[index].ValueName = QString::fromLatin1(names.regName);
         table[index].Caption = QString::fromLatin1(names.caption);
     }
     return table;

@@ -1,17 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "options/OptionRecord.h"
 
 #include <array>
-#include <cstdint>
 
 // One on/off session option of the server dialog.
-struct ServerOpt {
-    QString RegName;
-    QString Caption;
-    int16_t Value = 0;    // the box's state right after loading: 0 unchecked, 1 checked
-    bool Changed = false; // the user left the box in a state other than Value
-};
+using ServerOpt = OptionRecord;
 
 // One slot per box of the chkServerOpts control array.
 constexpr int kServerOptCount = 13;

@@ -202,11 +202,7 @@ void frmGeneralOptions::LoadBoxes(QList<GeneralOpt> &table, BoxSpan boxes, std::
 {
     for (const int i : indices) {
         current = i;
-        GeneralOpt &opt = RecordAt(table, i);
-        boxes[i]->setText(opt.Caption);
-        const bool on = vb::CBool(gRegUtil().GetSettingString(kRoot, m_key, opt.ValueName));
-        SetCheckValue(boxes[i], BoolToCheck(on));
-        opt.LoadedState = CheckValue(boxes[i]);
+        LoadOptionBox(RecordAt(table, i), boxes[i], m_key);
     }
 }
 
@@ -268,11 +264,8 @@ void frmGeneralOptions::chkGraphicOpts_Click(int Index)
 
 void frmGeneralOptions::WriteBoxes(const QList<GeneralOpt> &table, BoxSpan boxes, std::span<const int> indices)
 {
-    for (const int i : indices) {
-        const GeneralOpt &opt = RecordAt(table, i);
-        if (opt.Changed)
-            gRegUtil().SaveSettingString(kRoot, m_key, opt.ValueName, vb::CStr(CheckToBool(CheckValue(boxes[i]))));
-    }
+    for (const int i : indices)
+        WriteOptionBox(RecordAt(table, i), boxes[i], m_key);
 }
 
 void frmGeneralOptions::WriteGameOpts()

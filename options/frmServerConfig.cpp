@@ -200,17 +200,7 @@ void frmServerConfig::InitRB6ServerOpts()
          [&] { ServerOpts = RB6ServerOptTable(); });
 }
 
-// Shows one slot's caption and stored state. A stored text that is no on/off text stops here,
-// after the caption is set and before the state is.
-void frmServerConfig::LoadServerOpt(int index)
-{
-    ServerOpt &slot = ServerOpts[index];
-    QCheckBox *box = chkServerOpts[index];
-    box->setText(slot.Caption);
-    const bool on = vb::CBool(GameSetting(slot.RegName));
-    SetCheckValue(box, BoolToCheck(on));
-    slot.Value = CheckValue(box);
-}
+void frmServerConfig::LoadServerOpt(int index) { LoadOptionBox(ServerOpts[index], chkServerOpts[index], gRegistry); }
 
 void frmServerConfig::LoadRSServerOpts()
 {
@@ -218,7 +208,7 @@ void frmServerConfig::LoadRSServerOpts()
         InitGameLength();
         for (int index : kRSOptIndices)
             LoadServerOpt(index);
-        if (ServerOpts[kUsePasswordIndex].Value == 0)
+        if (ServerOpts[kUsePasswordIndex].LoadedState == 0)
             txtPW->setEnabled(false);
     });
 }
@@ -228,7 +218,7 @@ void frmServerConfig::LoadRB6ServerOpts()
     Trap(QStringLiteral("Error in LoadRB6ServerOpts"), ErrLayout::DescriptionFirst, [&] {
         for (int index : kRB6OptIndices)
             LoadServerOpt(index);
-        if (ServerOpts[kUsePasswordIndex].Value == 0)
+        if (ServerOpts[kUsePasswordIndex].LoadedState == 0)
             txtPW->setEnabled(false);
         for (int i = 6; i < kUsePasswordIndex; ++i)
             chkServerOpts[i]->setVisible(false);
@@ -246,7 +236,7 @@ void frmServerConfig::chkServerOpts_Click(int index)
             txtPW->setEnabled(state == 1);
         if (!Loading) {
             ServerOpt &slot = ServerOpts.at(index);
-            slot.Changed = state != slot.Value;
+            slot.Changed = state != slot.LoadedState;
         }
     });
 }
@@ -267,9 +257,7 @@ void frmServerConfig::cmdOK_Click()
 
 void frmServerConfig::WriteChangedServerOpt(int index)
 {
-    const ServerOpt &slot = ServerOpts[index];
-    if (slot.Changed)
-        SaveGameSetting(slot.RegName, vb::CStr(CheckToBool(CheckValue(chkServerOpts[index]))));
+    WriteOptionBox(ServerOpts[index], chkServerOpts[index], gRegistry);
 }
 
 void frmServerConfig::WriteRSServerOpts()

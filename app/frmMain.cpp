@@ -63,10 +63,7 @@ QFont smallFonts() { return FaceOrStandard(QStringLiteral("Small Fonts"), 6); }
 frmMain::frmMain(QWidget *parent) : QWidget(parent)
 {
     gMain = this;
-    setWindowTitle(QStringLiteral("Skirmdeck"));
-    setFixedSize(Twips(6075), Twips(2865));
-    // The classic 8-point dialog face, so the captions fit the classic control sizes.
-    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
+    SetClassicFrame(this, QStringLiteral("Skirmdeck"), 6075, 2865);
     BuildControls();
     ConnectHandlers();
     Form_Load();

@@ -76,12 +76,8 @@ void frmGeneralOptions::CreateControls()
     Label1->setObjectName(QStringLiteral("Label1"));
     PlaceTwips(Label1, 120, 2775, 1575, 255);
 
-    cboResolution = new QComboBox(this);
+    cboResolution = NewExactList(this);
     cboResolution->setObjectName(QStringLiteral("cboResolution"));
-    cboResolution->setEditable(true);
-    // Typed text is taken exactly: no completion from the list, and Enter adds nothing to it.
-    cboResolution->setCompleter(nullptr);
-    cboResolution->setInsertPolicy(QComboBox::NoInsert);
     cboResolution->setEditText(QStringLiteral("1600x1200"));
     PlaceTwips(cboResolution, 1740, 2730, 1335, 315);
 
@@ -94,9 +90,8 @@ void frmGeneralOptions::CreateControls()
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
     PlaceTwips(cmdOk, 4080, 3240, 1095, 375);
-    cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"));
     cmdCancell->setObjectName(QStringLiteral("cmdCancell"));
-    cmdCancell->setAutoDefault(false);
     PlaceTwips(cmdCancell, 5280, 3240, 1095, 375);
 }
 

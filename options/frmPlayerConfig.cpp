@@ -45,18 +45,6 @@ QLineEdit *NewNameBox(QWidget *parent)
     return box;
 }
 
-// An editable drop-down that keeps exactly what was typed. Without a completer nothing is
-// filled in while typing and Return matches list entries case-sensitively, so a name typed in
-// the wrong case is not swapped for the entry; typed text never becomes a new entry.
-QComboBox *NewListBox(QWidget *parent)
-{
-    auto *box = new QComboBox(parent);
-    box->setEditable(true);
-    box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    return box;
-}
-
 QLabel *NewLabel(QWidget *parent, const char *caption)
 {
     return new QLabel(QString::fromLatin1(caption), parent);
@@ -120,22 +108,20 @@ frmPlayerConfig::frmPlayerConfig(QWidget *parent) : QDialog(parent)
 
 void frmPlayerConfig::CreateControls()
 {
-    setWindowTitle(QStringLiteral("Player Config"));
-    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
-    setFixedSize(Twips(5505), Twips(2310));
+    SetClassicFrame(this, QStringLiteral("Player Config"), 5505, 2310);
 
     lblPlayerName = NewLabel(this, "Player Name:");
     txtPlayerName = NewNameBox(this);
     lblClanName = NewLabel(this, "Clan Name:");
     txtClanName = NewNameBox(this);
     lblPrimaryWep = NewLabel(this, "Primary Weapon");
-    cboPrimary = NewListBox(this);
+    cboPrimary = NewExactList(this);
     lblSecondarywep = NewLabel(this, "Secondary Weapon");
-    cboSecondary = NewListBox(this);
+    cboSecondary = NewExactList(this);
     lblkit1 = NewLabel(this, "Kit Item 1");
-    cboKit1 = NewListBox(this);
+    cboKit1 = NewExactList(this);
     lblkit2 = NewLabel(this, "Kit Item 2");
-    cboKit2 = NewListBox(this);
+    cboKit2 = NewExactList(this);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
 

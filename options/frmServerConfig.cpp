@@ -55,14 +55,6 @@ QComboBox *NewListBox(QWidget *parent, const QString &designText)
     return box;
 }
 
-QPushButton *NewButton(QWidget *parent, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    // Enter in a text box must not press a button the user did not choose.
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 frmServerConfig::frmServerConfig(QWidget *parent) : QDialog(parent)
@@ -75,10 +67,7 @@ frmServerConfig::frmServerConfig(QWidget *parent) : QDialog(parent)
 
 void frmServerConfig::BuildControls()
 {
-    setWindowTitle(QStringLiteral("Server Config"));
-    setFixedSize(Twips(6450), Twips(4020));
-    // The twips layout was drawn for the classic 8-point dialog face.
-    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
+    SetClassicFrame(this, QStringLiteral("Server Config"), 6450, 4020);
 
     lblServerName = new QLabel(QStringLiteral("Server Name:"), this);
     PlaceTwips(lblServerName, 120, 165, 975, 255);

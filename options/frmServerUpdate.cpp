@@ -37,10 +37,7 @@ frmServerUpdate::frmServerUpdate(QWidget *parent) : QDialog(parent)
 
 void frmServerUpdate::BuildControls()
 {
-    setWindowTitle(QStringLiteral("Create Game Options"));
-    setFixedSize(Twips(4680), Twips(2670));
-    // The twips layout was drawn for the classic 8-point dialog face.
-    setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
+    SetClassicFrame(this, QStringLiteral("Create Game Options"), 4680, 2670);
 
     fraServer = new QGroupBox(QStringLiteral("Update Server"), this);
     PlaceTwips(fraServer, 90, 90, 4515, 2085);
@@ -51,12 +48,10 @@ void frmServerUpdate::BuildControls()
     chkUpdate = new QCheckBox(QStringLiteral("Automatcically announce my Server each time I create a game"), fraServer);
     PlaceTwips(chkUpdate, 405, 1485, 3885, 420);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = NewButton(this, QStringLiteral("OK"));
     PlaceTwips(cmdOK, 870, 2295, 1410, 375);
-    cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"));
     PlaceTwips(cmdCancell, 2400, 2280, 1410, 375);
-    for (QPushButton *button : {cmdOK, cmdCancell})
-        button->setAutoDefault(false);
 
     setTabOrder(txtDescription, chkUpdate);
     setTabOrder(chkUpdate, cmdOK);

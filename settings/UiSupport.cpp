@@ -1,8 +1,10 @@
 #include "settings/UiSupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QPushButton>
 #include <QWidget>
 
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
@@ -11,6 +13,29 @@ void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
 }
 
 void SetProgramIcon(QWidget *window) { window->setWindowIcon(QIcon(QStringLiteral(":/skirmdeck/icon.png"))); }
+
+void SetClassicFrame(QWidget *window, const QString &title, int widthTwips, int heightTwips)
+{
+    window->setWindowTitle(title);
+    window->setFixedSize(Twips(widthTwips), Twips(heightTwips));
+    window->setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
+}
+
+QPushButton *NewButton(QWidget *parent, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QComboBox *NewExactList(QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setEditable(true);
+    box->setCompleter(nullptr);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
 
 QFont FaceOrStandard(const QString &family, int pointSize)
 {

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 class QCheckBox;
+class QComboBox;
+class QPushButton;
 class QWidget;
 
 // Window geometry is given in twips: 15 twips to a pixel at 96 dpi.
@@ -19,6 +21,18 @@ void PlaceTwips(QWidget *widget, int left, int top, int width, int height);
 
 // The program's icon (resource 101), set on every window.
 void SetProgramIcon(QWidget *window);
+
+// Title and fixed client size of a window laid out in twips, with the classic 8-point dialog
+// face the layout was drawn for, so the captions fit the classic control sizes.
+void SetClassicFrame(QWidget *window, const QString &title, int widthTwips, int heightTwips);
+
+// A push button that Enter pressed in another control does not press.
+QPushButton *NewButton(QWidget *parent, const QString &caption);
+
+// An editable drop-down that keeps exactly what was typed. Without a completer nothing is
+// filled in while typing and Return matches list entries case-sensitively; typed text never
+// becomes a new entry.
+QComboBox *NewExactList(QWidget *parent);
 
 // A font of the given face and size, or a standard face when that one is missing.
 QFont FaceOrStandard(const QString &family, int pointSize);

@@ -4,13 +4,10 @@
 #include "directory/OdbcHandles.h"
 
 #include <QFile>
+#include <QTcpServer>
 
 #include <sqlite3.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace testpg {
 
@@ -36,20 +33,12 @@ bool Exec(const QString &sql)
 
 } // namespace testpg
 
-LoopbackSocket::LoopbackSocket(bool listening) : m_fd(socket(AF_INET, SOCK_STREAM, 0))
+QString ClosedLoopbackPort()
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
-    if (listening)
-        listen(m_fd, 8);
-    getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    return QString::number(server.serverPort());
 }
-
-LoopbackSocket::~LoopbackSocket() { close(m_fd); }
 
 DirectorySandbox::DirectorySandbox()
 {

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <cstdint>
 
 // The PostgreSQL cluster the test fixture started (SKD_PG_STATE names its state folder).
 namespace testpg {
@@ -13,23 +12,8 @@ QString ConnectionString(const QString &port = QString());
 bool Exec(const QString &sql);
 } // namespace testpg
 
-// A TCP socket on a free port of 127.0.0.1. A listening one lets the kernel complete
-// connections that nobody ever answers.
-class LoopbackSocket {
-public:
-    explicit LoopbackSocket(bool listening);
-    ~LoopbackSocket();
-    LoopbackSocket(const LoopbackSocket &) = delete;
-    LoopbackSocket &operator=(const LoopbackSocket &) = delete;
-    uint16_t port() const { return m_port; }
-
-private:
-    int m_fd;
-    uint16_t m_port = 0;
-};
-
 // A TCP port on 127.0.0.1 that nothing listens on.
-inline uint16_t ClosedLoopbackPort() { return LoopbackSocket(false).port(); }
+QString ClosedLoopbackPort();
 
 // Settings and an embedded directory file of a test's own; the shared registry instance is
 // reopened on the temporary hive.

@@ -84,7 +84,7 @@ private slots:
         const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
         for (qsizetype i = 0; i < kPostSettings.size(); ++i)
             sandbox.setSetting(kPostSettings[i], before[i]);
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(ClosedLoopbackPort())));
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(ClosedLoopbackPort()));
         ScriptedMessageBox boxes;
 
         QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);

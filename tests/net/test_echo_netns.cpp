@@ -284,9 +284,6 @@ private slots:
         QCOMPARE(result.replyAddress, kLoopback);
         if (kind != Kind::Command)
             QCOMPARE(result.data, QByteArray("Echo This"));
-        QString pinged;
-        QVERIFY(pingThrough(kind, QStringLiteral("localhost"), pinged).contains(kRoundTripText));
-        QCOMPARE(pinged, QStringLiteral("127.0.0.1"));
     }
 
     void silentHostTimesOut()

@@ -14,13 +14,9 @@ using Values = QMap<QString, QString>;
 
 namespace {
 
-const QString kName = QString("MultiplayerPlayerName");
-const QString kClan = QString("MultiplayerClanName");
-const QString kWeapon1 = QString("MultiplayerWeapon1");
-const QString kWeapon2 = QString("MultiplayerWeapon2");
-const QString kItem1 = QString("MultiplayerItem1");
-const QString kItem2 = QString("MultiplayerItem2");
-const QString kInstallPath = QString("InstallationPath");
+const QString kName = "MultiplayerPlayerName", kClan = "MultiplayerClanName", kWeapon1 = "MultiplayerWeapon1",
+              kWeapon2 = "MultiplayerWeapon2", kItem1 = "MultiplayerItem1", kItem2 = "MultiplayerItem2",
+              kInstallPath = "InstallationPath";
 
 QString KeyOf(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 
@@ -54,10 +50,8 @@ QList<QComboBox *> Lists(const frmPlayerConfig &dialog)
 
 QStringList ListTexts(const frmPlayerConfig &dialog)
 {
-    QStringList texts;
-    for (const QComboBox *list : Lists(dialog))
-        texts << list->currentText();
-    return texts;
+    return {dialog.cboPrimary->currentText(), dialog.cboSecondary->currentText(), dialog.cboKit1->currentText(),
+            dialog.cboKit2->currentText()};
 }
 
 // Name, clan, then the four lists; a null text leaves that control alone.
@@ -151,8 +145,7 @@ private slots:
 
         frmPlayerConfig dialog;
         QCOMPARE(ListTexts(dialog), shown);
-        QCOMPARE(Lists(dialog)[0]->itemText(0) == "Empty", IsRSFamily(game));
-        QCOMPARE(Lists(dialog)[1]->itemText(0) == "Empty", IsRSFamily(game));
+        QCOMPARE(dialog.cboPrimary->itemText(0) == "Empty" && dialog.cboSecondary->itemText(0) == "Empty", IsRSFamily(game));
         QCOMPARE(dialog.txtPlayerName->text(), stored.value(kName));
         QCOMPARE(dialog.txtClanName->isHidden(), !IsRSFamily(game));
         QCOMPARE(dialog.txtClanName->text(), IsRSFamily(game) ? stored.value(kClan) : QString());

@@ -165,9 +165,6 @@ private slots:
                                      << ""
                                      << QStringList{"FullScreen=sz:True", "InvertMouse=sz:True", "VideoResolution=sz:",
                                                     "~UnloadOnStart=sz:False"};
-        // Untouched: the two values OK always writes are the only ones that move.
-        QTest::newRow("Rogue Spear untouched") << kRogueSpear << true << QString() << QStringList{} << QStringList{} << 0
-                                               << "" << QStringList{"VideoResolution=sz:", "~UnloadOnStart=sz:True"};
         QTest::newRow("Urban Operations cancelled")
             << kUrbanOperations << false << "800x600" << QStringList{"g0", "g1", "x0", "x8"} << QStringList{} << 1
             << "pick:640x480" << QStringList{};

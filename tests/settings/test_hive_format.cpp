@@ -130,28 +130,6 @@ private slots:
         QVERIFY(!hive::HiveFile::parse(text, &error));
         QCOMPARE(error.line, line);
     }
-
-    // Setting a name that exists in another case updates it; saving after a change shows the change.
-    void editsKeepOrderAndCase()
-    {
-        hive::HiveFile file = hive::HiveFile::createNew(true);
-        hive::Key *key = file.create({"Software", "Example"});
-        key->setValue("Beta", 1, utf16z("1"));
-        key->setValue("BETA", 1, utf16z("2"));
-        key->setValue("", 1, utf16z("d"));
-        QCOMPARE(file.create({"SOFTWARE", "example"}), key);
-        key->setStamp({12, 0x1234500000000ull});
-        QCOMPARE(file.serialize(), HiveHeader(true) + "\n[Software\\\\Example] 12\n#time=1234500000000\n@=\"d\"\n\"Beta\"=\"2\"\n");
-        key->setValue("beta", 4, QByteArray(4, '\0'));
-        key->setClassName("c");
-        key->removeValue(u"");
-        key->setLink(true);
-        QVERIFY(file.serialize().endsWith("] 12\n#time=1234500000000\n#class=\"c\"\n#link\n\"Beta\"=dword:00000000\n"));
-        key->touch();
-        QVERIFY(!file.serialize().contains("] 12\n"));
-        QVERIFY(file.find({"software"})->removeSubKey(u"EXAMPLE"));
-        QVERIFY(!file.find({"software", "example"}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHiveFormat)

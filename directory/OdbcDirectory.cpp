@@ -75,16 +75,21 @@ QList<qsizetype> ColumnIndexes(const OdbcStatement &statement, const QStringList
     return indexes;
 }
 
+// Whether a fetch or a move to the next result found more; a failure raises the driver's error.
+bool FoundMore(SQLRETURN rc, const OdbcStatement &statement)
+{
+    if (rc == SQL_NO_DATA)
+        return false;
+    if (!OdbcSucceeded(rc))
+        throw ExecuteError(statement.diagnostics());
+    return true;
+}
+
 QList<QStringList> ReadRows(const OdbcStatement &statement, const QStringList &columns)
 {
     const QList<qsizetype> indexes = ColumnIndexes(statement, columns);
     QList<QStringList> rows;
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(statement.handle());
-        if (rc == SQL_NO_DATA)
-            return rows;
-        if (!OdbcSucceeded(rc))
-            throw ExecuteError(statement.diagnostics());
+    while (FoundMore(SQLFetch(statement.handle()), statement)) {
         QStringList row;
         row.reserve(indexes.size());
         for (qsizetype index : indexes) {
@@ -95,6 +100,7 @@ QList<QStringList> ReadRows(const OdbcStatement &statement, const QStringList &c
         }
         rows.append(row);
     }
+    return rows;
 }
 
 SQLSMALLINT ResultColumnCount(const OdbcStatement &statement)
@@ -106,12 +112,7 @@ SQLSMALLINT ResultColumnCount(const OdbcStatement &statement)
 // Goes on to the next result; an error the procedure raised late (after a first result) surfaces here.
 bool NextResult(const OdbcStatement &statement)
 {
-    const SQLRETURN rc = SQLMoreResults(statement.handle());
-    if (rc == SQL_NO_DATA)
-        return false;
-    if (!OdbcSucceeded(rc))
-        throw ExecuteError(statement.diagnostics());
-    return true;
+    return FoundMore(SQLMoreResults(statement.handle()), statement);
 }
 
 } // namespace

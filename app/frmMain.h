@@ -115,5 +115,6 @@ private:
     void LoadProgramSettings();
     QString SettingWithDefault(const QString &name, const QString &defaultText);
     void ShowServerList();
+    bool TrimAddressOrAsk();
     void Form_Unload();
 };

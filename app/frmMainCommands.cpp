@@ -23,8 +23,16 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
-const QString kNoAddress = QStringLiteral("No IP Address specified");
+// An empty address box: says so, puts the focus there and returns false. Otherwise trims it.
+bool frmMain::TrimAddressOrAsk()
+{
+    if (txtIP->text().isEmpty()) {
+        MsgBox(QStringLiteral("No IP Address specified"));
+        txtIP->setFocus();
+        return false;
+    }
+    txtIP->setText(vb::Trim(txtIP->text()));
+    return true;
 }
 
 // ---- launching ----
@@ -32,14 +40,8 @@ const QString kNoAddress = QStringLiteral("No IP Address specified");
 void frmMain::cmdJoin_Click()
 {
     Trap(QStringLiteral("Error in CmdJoin_Click "), ErrLayout::NumberFirst, [this] {
-        if (!GameCheck())
+        if (!GameCheck() || !TrimAddressOrAsk())
             return;
-        if (txtIP->text().isEmpty()) {
-            MsgBox(kNoAddress);
-            txtIP->setFocus();
-            return;
-        }
-        txtIP->setText(vb::Trim(txtIP->text()));
         if (txtPort->text().isEmpty()) {
             txtPort->setText(kDefaultPort);
             return;
@@ -83,12 +85,8 @@ void frmMain::cmdCheckStatus_Click()
         imgStatus->setPixmap(QPixmap(QStringLiteral(":/skirmdeck/status_red.png")));
         if (SckServer->State() == SocketControl::sckOpen || SckServer->State() == SocketControl::sckConnected)
             SckServer->Close();
-        if (txtIP->text().isEmpty()) {
-            MsgBox(kNoAddress);
-            txtIP->setFocus();
+        if (!TrimAddressOrAsk())
             return;
-        }
-        txtIP->setText(vb::Trim(txtIP->text()));
         txtPort->setText(txtPort->text().isEmpty() ? kDefaultPort : vb::Trim(txtPort->text()));
         SckServer->setProtocol(SocketControl::sckUDPProtocol);
         SckServer->setRemoteHost(txtIP->text());

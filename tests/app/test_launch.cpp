@@ -214,6 +214,41 @@ private slots:
         QVERIFY(install.starter.requests.isEmpty());
     }
 
+    // A Windows program, stored as a Windows path, runs through wine in the hive's prefix.
+    void windowsProgramRunsThroughWine()
+    {
+        TempHive hive;
+        const QDir prefix(hive.dir());
+        QVERIFY(prefix.mkpath("drive_c/Games/Rogue Spear/Mods") && prefix.mkpath("dosdevices") && prefix.mkpath("bin"));
+        QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
+        QFile exe(prefix.filePath("drive_c/Games/Rogue Spear/RogueSpear.exe"));
+        QVERIFY(exe.open(QIODevice::WriteOnly) && exe.write("MZ\x90\0") > 0);
+        exe.close();
+        // Stands in for wine: records its arguments, WINEPREFIX and working folder.
+        QFile wine(prefix.filePath("bin/wine"));
+        QVERIFY(wine.open(QIODevice::WriteOnly));
+        wine.write("#!/bin/sh\nlog=\"$(dirname \"$0\")/wine.log\"\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; "
+                   "printf '%s\\n' \"$WINEPREFIX\" \"$(pwd)\"; } > \"$log.tmp\"\nmv \"$log.tmp\" \"$log\"\n");
+        wine.close();
+        wine.setPermissions(wine.permissions() | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", prefix.filePath("bin").toLocal8Bit() + ':' + path);
+        hive.write(GameHive("C:\\games\\ROGUE SPEAR"));
+        ScriptedMessageBox boxes;
+        frmMain w;
+        w.cboMods->setCurrentIndex(0);
+        w.cmdSingle_Click();
+        qputenv("PATH", path);
+        QFile log(prefix.filePath("bin/wine.log"));
+        QVERIFY(QTest::qWaitFor([&] { return log.exists(); }, 10000));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        const QString gameFolder = prefix.filePath("dosdevices/c:/Games/Rogue Spear");
+        QCOMPARE(lines, (QStringList{gameFolder + "/RogueSpear.exe", prefix.absolutePath(),
+                                     QDir(gameFolder).canonicalPath()}));
+        QVERIFY(boxes.shown().isEmpty());
+    }
+
     void createReannouncesThePostedServer_data()
     {
         QTest::addColumn<bool>("posted");

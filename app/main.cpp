@@ -1,5 +1,5 @@
-#include "app/frmMain.h"
-#include "settings/QtMessageBox.h"
+#include "gui/main/frmMain.h"
+#include "gui/common/QtMessageBox.h"
 
 #include <QApplication>
 

@@ -25,4 +25,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 here=$(cd "$(dirname "$0")" && pwd)
-as_root bash "$here/../directory/register-sql-server-driver.sh"
+as_root bash "$here/../core/directory/register-sql-server-driver.sh"

@@ -1,10 +1,10 @@
 // The whole start-up of the main window (settings reads, default writes, game detection,
 // mods listing) on a realistic hive of about 2 MB. Run by hand, never by ctest:
 //   QT_QPA_PLATFORM=offscreen bench_startup [runs]
-#include "app/AppState.h"
-#include "app/frmMain.h"
-#include "browser/frmServerList.h"
-#include "settings/MsgBox.h"
+#include "core/state/AppState.h"
+#include "gui/main/frmMain.h"
+#include "gui/browser/frmServerList.h"
+#include "tests/support/ScriptedMessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // It starts a throwaway PostgreSQL cluster on 127.0.0.1 with the test fixture's scripts (as the
 // tests do; run as root or as a user that may run initdb) unless SKD_PG_STATE names the state
 // folder of one that is already running.
-#include "app/AppState.h"
-#include "directory/DirectoryClient.h"
-#include "directory/OdbcHandles.h"
+#include "core/state/AppState.h"
+#include "core/directory/DirectoryClient.h"
+#include "core/directory/OdbcHandles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // Median time of PingServer("127.0.0.1") against a plain ICMP echo loop on one socket that
 // stays open, measured in the same run, one of each in turn.
 // Usage: bench_ping [count]   (default 1000; needs a raw ICMP socket or ping_group_range)
-#include "net/Echo.h"
-#include "net/IcmpSocketEcho.h"
-#include "net/PingServer.h"
-#include "net/SystemEcho.h"
-#include "net/UniqueFd.h"
+#include "core/net/Echo.h"
+#include "core/net/IcmpSocketEcho.h"
+#include "core/net/PingServer.h"
+#include "core/net/SystemEcho.h"
+#include "core/net/UniqueFd.h"
 
 #include <QCoreApplication>
 

@@ -5,8 +5,8 @@
 //   build-release/bench/settings/bench_registry [--iterations N] [measurement...]
 //
 // Each measurement registers itself in kMeasurements below; with no names given all run.
-#include "settings/CRegUtil.h"
-#include "settings/RegistryStore.h"
+#include "core/settings/CRegUtil.h"
+#include "core/settings/RegistryStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

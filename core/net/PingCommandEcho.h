@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/net/Echo.h"
+
+#include <QString>
+
+// An echo through the system's ping command (iputils), for systems where this process may
+// open neither kind of ICMP socket but the command itself carries the right to.
+class PingCommandEcho : public Echo {
+public:
+    // Without a program, "ping" is looked up on the search path.
+    explicit PingCommandEcho(QString program = {});
+
+    EchoResult send(uint32_t address, const QByteArray &payload, int timeoutMs) override;
+
+    // The command's output read into a result for a request to the given address.
+    static EchoResult parseOutput(const QString &output, int exitCode, uint32_t address);
+
+private:
+    QString m_program;
+};

@@ -1,0 +1,113 @@
+// How directory calls fail: unreachable hosts, the SQL Server driver name, a silent host and a
+// procedure that outlasts the command time-out. Each ends in bounded time with its number.
+#include "core/state/AppState.h"
+#include "core/directory/DirectoryClient.h"
+#include "core/directory/DirectoryErrors.h"
+#include "core/directory/OdbcHandles.h"
+#include "tests/core/directory/DirectoryTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTest>
+
+namespace {
+
+struct CallOutcome {
+    int32_t number = 0;
+    QString description;
+    qint64 seconds = 0;
+};
+
+CallOutcome ListAndFail()
+{
+    CallOutcome outcome;
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        ActiveServers(kRogueSpear);
+    } catch (const RuntimeError &error) {
+        outcome.number = error.number();
+        outcome.description = error.description();
+    }
+    outcome.seconds = timer.elapsed() / 1000;
+    return outcome;
+}
+
+} // namespace
+
+class TestDirectoryFailures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void unreachableDirectory_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("driverSays");
+        const QString closed = ClosedLoopbackPort();
+        // The classic string with the host from "DirectoryServer" goes to FreeTDS under the name "SQL Server".
+        QTest::newRow("SQL Server name") << QStringLiteral("DirectoryServer") << QStringLiteral("127.0.0.1,") + closed
+                                         << QStringLiteral("[FreeTDS][SQL Server]Unable to connect");
+        QTest::newRow("PostgreSQL") << QStringLiteral("DirectoryConnection") << testpg::ConnectionString(closed)
+                                    << QStringLiteral("Connection refused");
+        QTest::newRow("driver not installed") << QStringLiteral("DirectoryConnection")
+                                              << QStringLiteral("DRIVER={No Such Driver};SERVER=127.0.0.1")
+                                              << QStringLiteral("No Such Driver");
+    }
+
+    void unreachableDirectory()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, value);
+        QFETCH(QString, driverSays);
+        DirectorySandbox sandbox;
+        sandbox.setSetting(setting, value);
+
+        const CallOutcome outcome = ListAndFail();
+        QCOMPARE(outcome.number, direrr::ConnectFailed);
+        QVERIFY2(outcome.description.contains(driverSays), qPrintable(outcome.description));
+        QVERIFY(outcome.seconds < kDirectoryLoginTimeout);
+    }
+
+    void silentHostEndsAtLoginTimeout()
+    {
+        // Listening, so the kernel completes the connection that nobody ever answers.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        DirectorySandbox sandbox;
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(silent.serverPort())));
+
+        const CallOutcome outcome = ListAndFail();
+        QCOMPARE(outcome.number, direrr::ConnectFailed);
+        QVERIFY2(outcome.seconds >= kDirectoryLoginTimeout - 1 && outcome.seconds < kDirectoryLoginTimeout + 15,
+                 qPrintable(QString::number(outcome.seconds)));
+    }
+
+    void slowProcedureEndsAtCommandTimeout()
+    {
+        // Another session holds the entries table, so the listing waits until the time-out cuts it off.
+        OdbcConnection holder;
+        QVERIFY2(holder.connect(testpg::ConnectionString(), 5), "the test PostgreSQL is not running");
+        SQLSetConnectAttr(holder.handle(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        {
+            OdbcStatement lock(holder);
+            QVERIFY(OdbcSucceeded(SQLExecDirectW(
+                lock.handle(), OdbcText(QStringLiteral("LOCK TABLE directory_entries IN ACCESS EXCLUSIVE MODE")), SQL_NTS)));
+        }
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+
+        const CallOutcome outcome = ListAndFail();
+        SQLEndTran(SQL_HANDLE_DBC, holder.handle(), SQL_ROLLBACK);
+
+        QCOMPARE(outcome.number, direrr::TimedOut);
+        QVERIFY2(outcome.description.contains(QStringLiteral("statement timeout")), qPrintable(outcome.description));
+        QVERIFY2(outcome.seconds >= kDirectoryCommandTimeout - 1 && outcome.seconds < kDirectoryCommandTimeout + 15,
+                 qPrintable(QString::number(outcome.seconds)));
+        // Once the table is free again the same call works.
+        QCOMPARE(ListAndFail().number, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDirectoryFailures)
+#include "test_directory_failures.moc"

@@ -1,0 +1,129 @@
+// The windows' directory steps on PostgreSQL: the settings they read and write, the messages
+// they show and what they tell the main window, on success and on failure.
+#include "core/state/AppState.h"
+#include "core/directory/DirectoryProtocol.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/FakeMainLink.h"
+#include "tests/core/directory/DirectoryTestSupport.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kAddress = QStringLiteral("198.51.100.7");
+const QStringList kPostSettings = {QStringLiteral("PostServerIP"), QStringLiteral("PostServerPassWord"),
+                                   QStringLiteral("PostServerSource"), QStringLiteral("PostServerPosted")};
+
+PostRequest Request(const QString &key)
+{
+    return {QStringLiteral("My Server"), kRogueSpear, kAddress, QStringLiteral("2346"), {}, QStringLiteral("Cable"), key};
+}
+
+QStringList Settings(DirectorySandbox &sandbox)
+{
+    QStringList values;
+    for (const QString &name : kPostSettings)
+        values.append(sandbox.setting(name));
+    return values;
+}
+
+// Every shown box as "title [buttons] text"; none of them may carry an icon.
+QStringList Boxes(ScriptedMessageBox &boxes)
+{
+    QStringList shown;
+    for (const ShownMessage &box : boxes.shown())
+        shown.append(box.title + (box.buttons == MsgButtons::YesNo ? QStringLiteral(" [YesNo] ") : QStringLiteral(" [OK] ")) +
+                     box.text + (box.icon == MsgIcon::None ? QString() : QStringLiteral(" (icon)")));
+    boxes.clear();
+    return shown;
+}
+
+int Listed()
+{
+    const auto rows = GetDBServerRows(kRogueSpear);
+    return rows ? int(rows->size()) : -1;
+}
+
+
+} // namespace
+
+class TestDirectoryProtocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running"); }
+
+    void postReannounceAndRemove()
+    {
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+        FakeMainLink main;
+        ScriptedMessageBox boxes;
+
+        QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
+        QCOMPARE(Settings(sandbox), (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
+        // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
+        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
+        QCOMPARE(Listed(), 1);
+        QVERIFY(UpdateServerFromDB());
+        QVERIFY(DeleteServerFromDB());
+        QCOMPARE(Listed(), 0);
+
+        QCOMPARE(Boxes(boxes), (QStringList{
+                                   QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
+                                   QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
+                               }));
+        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
+        QCOMPARE(main.postedStates, (QList<bool>{true, false}));
+    }
+
+    void failuresChangeNoSetting()
+    {
+        DirectorySandbox sandbox;
+        FakeMainLink main;
+        const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
+        for (qsizetype i = 0; i < kPostSettings.size(); ++i)
+            sandbox.setSetting(kPostSettings[i], before[i]);
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(ClosedLoopbackPort()));
+        ScriptedMessageBox boxes;
+
+        QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);
+        QVERIFY(!DeleteServerFromDB());
+        QVERIFY(!DeleteServerByIP(kAddress));
+        QVERIFY(!UpdateServerFromDB());
+        QVERIFY(!GetDBServerRows(kRogueSpear));
+        QCOMPARE(Settings(sandbox), before);
+        QVERIFY(main.postedStates.isEmpty());
+
+        // context, CR LF, a blank, the driver's message and straight after it the number.
+        const QStringList contexts = {QStringLiteral("Could not make connection to Database"),
+                                      QStringLiteral("Error In Delete Server from DB"),
+                                      QStringLiteral("Error In Delete Server from DB"),
+                                      QStringLiteral("Error In UpdateServer from DB")};
+        const QStringList shown = Boxes(boxes);
+        QCOMPARE(shown.size(), 5);
+        for (qsizetype i = 0; i < contexts.size(); ++i) {
+            QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")), qPrintable(shown[i]));
+            QVERIFY2(shown[i].endsWith(QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
+                                                      "TCP/IP connections?\nError Number -2147467259")),
+                     qPrintable(shown[i]));
+        }
+        QCOMPARE(shown[4], QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
+    }
+
+    void missingSettingsSendEmptyTexts()
+    {
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+        ScriptedMessageBox boxes;
+        // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
+        QVERIFY(InsertExpired(QStringLiteral("Lapsed"), {}, {}));
+        QVERIFY(UpdateServerFromDB());
+        QCOMPARE(Listed(), 1);
+        QVERIFY(DeleteServerFromDB());
+        QCOMPARE(Listed(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDirectoryProtocol)
+#include "test_directory_protocol.moc"

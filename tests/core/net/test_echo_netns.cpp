@@ -1,0 +1,439 @@
+// The echo where the network can be made to misbehave: each case runs in a child process of
+// this program inside a user and network namespace of its own, where loopback is the only
+// interface. There a host can be silenced, routes are missing, the socket kinds can be
+// permitted or refused, and crafted ICMP traffic can be put next to the real reply.
+#include "tests/core/net/RecordingEcho.h"
+
+#include "core/net/IcmpSocketEcho.h"
+#include "core/net/LocalAddress.h"
+#include "core/net/ModPing.h"
+#include "core/net/PingCommandEcho.h"
+#include "core/net/PingServer.h"
+#include "core/net/SystemEcho.h"
+#include "core/net/UniqueFd.h"
+#include "tests/support/ScriptedMessageBox.h"
+
+#include <QElapsedTimer>
+#include <QMetaMethod>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <net/if.h>
+#include <netinet/ip_icmp.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int kNoNamespace = 77;
+constexpr char kChildFlag[] = "--in-netns";
+constexpr uint32_t kLoopback = 0x0100007F;  // 127.0.0.1
+constexpr uint32_t kUnrouted = 0x0302010A;  // 10.1.2.3
+constexpr int kSlackMs = 400;               // scheduling on a busy machine, never the echo itself
+const QRegularExpression kRoundTripText(QStringLiteral("^\\d+ms$"));
+
+bool writeFile(const char *path, const std::string &text)
+{
+    const UniqueFd fd(::open(path, O_WRONLY | O_CLOEXEC));
+    return fd.valid() && ::write(fd.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+void setSysctl(const char *name, const char *value)
+{
+    const std::string path = std::string("/proc/sys/net/ipv4/") + name;
+    QVERIFY2(writeFile(path.c_str(), value), name);
+}
+
+bool bringLoopbackUp()
+{
+    const UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (!fd.valid() || ::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0)
+        return false;
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP | IFF_RUNNING);
+    return ::ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
+}
+
+// Must run while the process has a single thread.
+bool enterNamespace(std::string &why)
+{
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+        why = std::string("unshare: ") + std::strerror(errno);
+        return false;
+    }
+    writeFile("/proc/self/setgroups", "deny");
+    if (!writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+        !writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
+        why = "cannot map the user into the namespace";
+        return false;
+    }
+    if (!bringLoopbackUp()) {
+        why = "cannot bring the loopback interface up";
+        return false;
+    }
+    return true;
+}
+
+bool dropNetRaw()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    const uint32_t bit = 1u << (CAP_NET_RAW % 32);
+    auto &word = data[CAP_NET_RAW / 32];
+    word.effective &= ~bit;
+    word.permitted &= ~bit;
+    word.inheritable &= ~bit;
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+uint16_t readBe16(const char *p) { return qFromBigEndian<uint16_t>(p); }
+void writeBe16(char *p, uint16_t value) { qToBigEndian<uint16_t>(value, p); }
+
+QByteArray withChecksum(QByteArray icmp)
+{
+    writeBe16(icmp.data() + 2, 0);
+    writeBe16(icmp.data() + 2, InternetChecksum(reinterpret_cast<const unsigned char *>(icmp.constData()),
+                                                static_cast<size_t>(icmp.size())));
+    return icmp;
+}
+
+QByteArray echoReply(uint16_t id, uint16_t sequence, const QByteArray &payload)
+{
+    QByteArray icmp(8, '\0');
+    writeBe16(icmp.data() + 4, id);
+    writeBe16(icmp.data() + 6, sequence);
+    return withChecksum(icmp + payload);
+}
+
+// A host-unreachable error quoting an IP packet (its header and the first 8 bytes after it).
+QByteArray hostUnreachable(const QByteArray &quotedPacket)
+{
+    const int header = (quotedPacket.at(0) & 0x0F) * 4;
+    QByteArray icmp(8, '\0');
+    icmp[0] = static_cast<char>(ICMP_DEST_UNREACH);
+    icmp[1] = static_cast<char>(ICMP_HOST_UNREACH);
+    return withChecksum(icmp + quotedPacket.left(header + 8));
+}
+
+void sendIcmp(const char *from, const QByteArray &icmp)
+{
+    const UniqueFd fd(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &address.sin_addr);
+    ::bind(fd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address));
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    ::sendto(fd.get(), icmp.constData(), static_cast<size_t>(icmp.size()), 0,
+             reinterpret_cast<const sockaddr *>(&address), sizeof(address));
+}
+
+// Watches loopback for the echo request the test makes and answers it with traffic of its
+// own: replies to other requests, replies from other hosts, errors about other requests and,
+// depending on the plan, the real answer late.
+class Injector {
+public:
+    enum class Plan { ForeignThenReply, ForeignErrorThenOurs, Flood };
+
+    explicit Injector(Plan plan)
+        : m_plan(plan), m_sniffer(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)), m_thread([this] { run(); })
+    {
+    }
+    ~Injector()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    Injector(const Injector &) = delete;
+    Injector &operator=(const Injector &) = delete;
+
+    bool sawRequest() const { return m_sawRequest; }
+
+private:
+    QByteArray awaitRequest()
+    {
+        char buffer[1500];
+        while (!m_stop) {
+            pollfd poller{m_sniffer.get(), POLLIN, 0};
+            if (::poll(&poller, 1, 10) <= 0)
+                continue;
+            const ssize_t n = ::recv(m_sniffer.get(), buffer, sizeof(buffer), 0);
+            const int header = n > 0 ? (buffer[0] & 0x0F) * 4 : 0;
+            const QByteArray packet(buffer, n > 0 ? n : 0);
+            if (n > header + 8 && buffer[header] == ICMP_ECHO && packet.mid(header + 8) == ModPing::kEchoPayload)
+                return packet;
+        }
+        return {};
+    }
+
+    void run()
+    {
+        const QByteArray request = awaitRequest();
+        if (request.isEmpty())
+            return;
+        m_sawRequest = true;
+        const int header = (request.at(0) & 0x0F) * 4;
+        const uint16_t id = readBe16(request.constData() + header + 4);
+        const uint16_t sequence = readBe16(request.constData() + header + 6);
+        QByteArray otherRequest = request;
+        writeBe16(otherRequest.data() + header + 6, static_cast<uint16_t>(sequence + 1));
+        do {
+            sendIcmp("127.0.0.1", echoReply(static_cast<uint16_t>(id + 1), sequence, ModPing::kEchoPayload));
+            sendIcmp("127.0.0.1", echoReply(id, static_cast<uint16_t>(sequence + 1), ModPing::kEchoPayload));
+            sendIcmp("127.0.0.2", echoReply(id, sequence, ModPing::kEchoPayload));
+            sendIcmp("127.0.0.1", hostUnreachable(otherRequest));
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_plan == Plan::Flood ? 1 : 60));
+        } while (m_plan == Plan::Flood && !m_stop);
+        if (m_plan == Plan::ForeignThenReply)
+            sendIcmp("127.0.0.1", echoReply(id, sequence, ModPing::kEchoPayload));
+        else if (m_plan == Plan::ForeignErrorThenOurs)
+            sendIcmp("127.0.0.1", hostUnreachable(request));
+    }
+
+    Plan m_plan;
+    UniqueFd m_sniffer;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_sawRequest{false};
+    std::thread m_thread;
+};
+
+enum class Kind { Datagram, Raw, Command };
+
+std::unique_ptr<Echo> makeEcho(Kind kind)
+{
+    switch (kind) {
+    case Kind::Datagram:
+        return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Datagram);
+    case Kind::Raw:
+        return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Raw);
+    case Kind::Command:
+        break;
+    }
+    return std::make_unique<PingCommandEcho>();
+}
+
+void addKinds()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("datagram socket") << Kind::Datagram;
+    QTest::newRow("raw socket") << Kind::Raw;
+    QTest::newRow("ping command") << Kind::Command;
+}
+
+EchoResult echoOnce(Kind kind, uint32_t address, qint64 *elapsedMs = nullptr)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const EchoResult result = makeEcho(kind)->send(address, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
+    if (elapsedMs)
+        *elapsedMs = clock.elapsed();
+    return result;
+}
+
+QString pingThrough(Kind kind, const QString &address, QString &pinged)
+{
+    const auto echo = makeEcho(kind);
+    ScopedEcho installed(*echo);
+    return PingServer(address, pinged);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Kind)
+Q_DECLARE_METATYPE(Injector::Plan)
+
+// The cases that need the namespace; each runs in a child process of its own.
+class NetnsEcho : public QObject {
+    Q_OBJECT
+private slots:
+    void everyKindReachesLoopback_data() { addKinds(); }
+    void silentHostTimesOut_data() { addKinds(); }
+    void noRouteIsOffline_data() { addKinds(); }
+
+    void init()
+    {
+        // The datagram socket is refused in a new namespace until the group range lets us in.
+        if (QByteArray(QTest::currentTestFunction()) != "fallsBackToPingCommand")
+            setSysctl("ping_group_range", "0 0");
+        setSysctl("icmp_echo_ignore_all", "0");
+    }
+
+    void everyKindReachesLoopback()
+    {
+        QFETCH(Kind, kind);
+        const EchoResult result = echoOnce(kind, kLoopback);
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.replyAddress, kLoopback);
+        if (kind != Kind::Command)
+            QCOMPARE(result.data, QByteArray("Echo This"));
+    }
+
+    void silentHostTimesOut()
+    {
+        QFETCH(Kind, kind);
+        setSysctl("icmp_echo_ignore_all", "1");
+        qint64 elapsed = 0;
+        QCOMPARE(echoOnce(kind, kLoopback, &elapsed).status, 11010);
+        QVERIFY2(elapsed >= ModPing::kEchoTimeOutMs - 5, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed <= ModPing::kEchoTimeOutMs + 100 + kSlackMs, qPrintable(QString::number(elapsed)));
+        QString pinged;
+        QCOMPARE(pingThrough(kind, QStringLiteral("127.0.0.1"), pinged), QStringLiteral("Offline"));
+    }
+
+    void noRouteIsOffline()
+    {
+        QFETCH(Kind, kind);
+        QCOMPARE(echoOnce(kind, kUnrouted).status, 11002);
+        QString pinged;
+        QCOMPARE(pingThrough(kind, QStringLiteral("10.1.2.3"), pinged), QStringLiteral("Offline"));
+        QCOMPARE(pinged, QStringLiteral("10.1.2.3"));
+    }
+
+    void unresolvedNameIsNotSent()
+    {
+        RecordingEcho echo;
+        QString pinged = QStringLiteral("untouched");
+        QCOMPARE(PingServer(QStringLiteral("no-such-host.invalid"), pinged), QStringLiteral("Offline"));
+        QCOMPARE(pinged, QString());
+        QCOMPARE(echo.requests().size(), 0);
+    }
+
+    // Replies to other requests, from other hosts and errors about other requests are passed over:
+    // the answer is the late reply, the error about our own request, or the time-out however
+    // much foreign traffic keeps coming.
+    void injectedTraffic_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<Injector::Plan>("plan");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("minMs");
+        QTest::addColumn<int>("maxMs");
+        for (Kind kind : {Kind::Datagram, Kind::Raw}) {
+            const char *name = kind == Kind::Raw ? "raw, " : "datagram, ";
+            const int limit = ModPing::kEchoTimeOutMs + kSlackMs;
+            QTest::addRow("%sforeign then reply", name) << kind << Injector::Plan::ForeignThenReply << 0 << 55 << limit;
+            QTest::addRow("%serror about ours", name) << kind << Injector::Plan::ForeignErrorThenOurs << 11003 << 55
+                                                      << ModPing::kEchoTimeOutMs - 1;
+            QTest::addRow("%sflood", name) << kind << Injector::Plan::Flood << 11010 << 0 << limit;
+        }
+    }
+
+    void injectedTraffic()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(Injector::Plan, plan);
+        QFETCH(int, status);
+        QFETCH(int, minMs);
+        QFETCH(int, maxMs);
+        setSysctl("icmp_echo_ignore_all", "1");
+        Injector injector(plan);
+        qint64 elapsed = 0;
+        const EchoResult result = echoOnce(kind, kLoopback, &elapsed);
+        QVERIFY(injector.sawRequest());
+        QCOMPARE(result.status, status);
+        QVERIFY2(elapsed >= minMs && elapsed <= maxMs, qPrintable(QString::number(elapsed)));
+        // Taking any earlier packet than the late reply would show a shorter time.
+        if (status == 0)
+            QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback, qPrintable(QString::number(result.roundTripMs)));
+    }
+
+    void fallsBackToPingCommand()
+    {
+        QVERIFY(dropNetRaw());
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Datagram).trySend(kLoopback, "x", 10).has_value(), false);
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Raw).trySend(kLoopback, "x", 10).has_value(), false);
+
+        SystemEcho system;
+        const EchoResult result = system.send(kLoopback, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
+        QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
+        QCOMPARE(result.status, 0);
+        QString pinged;
+        QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(kRoundTripText));
+    }
+
+    void localAddressIsFirstInterfaceUp()
+    {
+        QCOMPARE(LocalIPAddress(), "127.0.0.1");
+        const auto ip = [](const char *arguments) { return QProcess::execute("ip", QString(arguments).split(' ')) == 0; };
+        if (!ip("link add v0 type veth peer name v1"))
+            QSKIP("the ip command cannot add a veth pair here");
+        QVERIFY(ip("addr add 10.9.9.9/24 dev v0"));
+        QCOMPARE(LocalIPAddress(), "127.0.0.1");
+        QVERIFY(ip("link set v0 up"));
+        QCOMPARE(LocalIPAddress(), "10.9.9.9");
+    }
+};
+
+// Runs every case of NetnsEcho in a child process inside a fresh namespace.
+class TestEchoNetns : public QObject {
+    Q_OBJECT
+private slots:
+    void inNamespace_data()
+    {
+        QTest::addColumn<QString>("function");
+        const QMetaObject &cases = NetnsEcho::staticMetaObject;
+        for (int i = cases.methodOffset(); i < cases.methodCount(); ++i) {
+            const QMetaMethod method = cases.method(i);
+            const QByteArray name = method.name();
+            if (method.methodType() == QMetaMethod::Slot && name != "init" && !name.endsWith("_data"))
+                QTest::newRow(name.constData()) << QString::fromLatin1(name);
+        }
+    }
+
+    void inNamespace()
+    {
+        QFETCH(QString, function);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kChildFlag), function});
+        QVERIFY(child.waitForFinished(120000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        if (child.exitCode() == kNoNamespace)
+            QSKIP(qPrintable(QStringLiteral("cannot create a user and network namespace here: ") + output.trimmed()));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
+        static const QRegularExpression skip(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption);
+        const auto skipped = skip.match(output);
+        if (skipped.hasMatch())
+            QSKIP(qPrintable(skipped.captured()));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc >= 2 && std::strcmp(argv[1], kChildFlag) == 0) {
+        std::string why;
+        if (!enterNamespace(why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
+            return kNoNamespace;
+        }
+        QCoreApplication app(argc, argv);
+        ScriptedMessageBox boxes;
+        NetnsEcho cases;
+        std::vector<char *> args{argv[0]};
+        args.insert(args.end(), argv + 2, argv + argc);
+        return QTest::qExec(&cases, static_cast<int>(args.size()), args.data());
+    }
+    QCoreApplication app(argc, argv);
+    TestEchoNetns test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_echo_netns.moc"

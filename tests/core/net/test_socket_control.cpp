@@ -1,0 +1,118 @@
+// The probe socket against real sockets on loopback: a UDP responder, a TCP listener.
+#include "core/net/SocketControl.h"
+
+#include <QHostAddress>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QThread>
+#include <QUdpSocket>
+#include <QtTest>
+
+
+namespace {
+
+const QHostAddress kLoopback(QHostAddress::LocalHost);
+
+// A UDP socket on loopback that plays the probed server.
+struct Responder {
+    QUdpSocket socket;
+    Responder() { socket.bind(kLoopback, 0); }
+    quint16 port() const { return socket.localPort(); }
+};
+
+void aim(SocketControl &control, int32_t protocol, const QString &host, int32_t port)
+{
+    control.setProtocol(protocol);
+    control.setRemoteHost(host);
+    control.setRemotePort(port);
+    control.Connect();
+}
+
+} // namespace
+
+class TestSocketControl : public QObject {
+    Q_OBJECT
+private slots:
+    void datagramsFromTheProbedServerArrive()
+    {
+        Responder server;
+        SocketControl control;
+        QList<int> sizes;
+        QList<QThread *> threads;
+        connect(&control, &SocketControl::DataArrival, this, [&](int bytes) {
+            sizes.append(bytes);
+            threads.append(QThread::currentThread());
+        });
+
+        aim(control, SocketControl::sckUDPProtocol, "127.0.0.1", server.port());
+        QCOMPARE(control.State(), 1);
+        QVERIFY(control.LocalPort() != 0);
+
+        // The control itself sends nothing.
+        QTest::qWait(50);
+        QVERIFY(!server.socket.hasPendingDatagrams());
+
+        // Somebody other than the probed server is not an answer.
+        QUdpSocket stranger;
+        stranger.bind(kLoopback, 0);
+        stranger.writeDatagram("not you", kLoopback, control.LocalPort());
+        server.socket.writeDatagram("hello", kLoopback, control.LocalPort());
+        server.socket.writeDatagram("abc", kLoopback, control.LocalPort());
+        QTRY_COMPARE(sizes, (QList<int>{5, 3}));
+        QCOMPARE(threads, (QList<QThread *>{thread(), thread()}));
+        QTest::qWait(50);
+        QCOMPARE(sizes.size(), 2);
+    }
+
+    // Closed, open, error (no host) and connecting (TCP) before Close.
+    void closeFromEveryState()
+    {
+        for (int state : {0, 1, 9, 6}) {
+            SocketControl control;
+            if (state != 0)
+                aim(control, state == 6 ? SocketControl::sckTCPProtocol : SocketControl::sckUDPProtocol,
+                    state == 9 ? QString() : "127.0.0.1", 2346);
+            QCOMPARE(control.State(), state);
+            control.Close();
+            QCOMPARE(control.State(), 0);
+            QCOMPARE(control.LocalPort(), quint16(0));
+            control.Close();
+            QCOMPARE(control.State(), 0);
+        }
+    }
+
+    // The server list closes the socket from its data-arrival handler; a connected TCP probe
+    // is closed the same way.
+    void closeInsideDataArrival()
+    {
+        Responder server;
+        SocketControl control;
+        int arrivals = 0;
+        connect(&control, &SocketControl::DataArrival, this, [&](int) {
+            ++arrivals;
+            control.Close();
+        });
+        aim(control, SocketControl::sckUDPProtocol, "127.0.0.1", server.port());
+        const quint16 port = control.LocalPort();
+        server.socket.writeDatagram("one", kLoopback, port);
+        server.socket.writeDatagram("two", kLoopback, port);
+        QTRY_COMPARE(arrivals, 1);
+        QCOMPARE(control.State(), 0);
+        QTest::qWait(50);
+        QCOMPARE(arrivals, 1);
+
+        QTcpServer listener;
+        QVERIFY(listener.listen(kLoopback));
+        aim(control, SocketControl::sckTCPProtocol, "127.0.0.1", listener.serverPort());
+        QCOMPARE(control.State(), 6);
+        QTRY_COMPARE(control.State(), 7);
+        QTRY_VERIFY(listener.hasPendingConnections());
+        QTcpSocket *peer = listener.nextPendingConnection();
+        peer->write("status");
+        QTRY_COMPARE(arrivals, 2);
+        QCOMPARE(control.State(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSocketControl)
+#include "test_socket_control.moc"

@@ -1,0 +1,126 @@
+#include "core/settings/CRegUtil.h"
+#include "tests/support/TestSupport.h"
+
+#include <QtTest>
+
+// CRegUtil over a real hive file holding values in every shape a game or Wine leaves behind.
+namespace {
+
+const QByteArray kValues = "\n[Software\\\\Test] 1\n"
+                           "\"Bin3\"=hex:01,02,03\n"
+                           "\"Digit\"=\"5\"\n"
+                           "\"Dword\"=dword:00000005\n"
+                           "\"Embedded\"=\"abc\\0def\"\n"
+                           "\"Empty\"=hex(1):\n"
+                           "\"Expand\"=str(2):\"x\"\n"
+                           "\"NoNul\"=hex(1):61,00,62,00,63,00\n"
+                           "\"WithNul\"=\"abc\"\n"
+                           "\n[Software\\\\Test\\\\beta] 1\n"
+                           "\n[Software\\\\Test\\\\Alpha] 1\n";
+
+const QString kKey = QString("SOFTWARE\\Test");
+
+} // namespace
+
+class TestRegUtil : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsStrings_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fallback");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("missing value, default") << "Missing" << "dflt" << "dflt";
+        QTest::newRow("missing value, no default") << "Missing" << QString() << "";
+        QTest::newRow("zero bytes") << "Empty" << "dflt" << "";
+        QTest::newRow("with NUL") << "WithNul" << "dflt" << "abc";
+        QTest::newRow("without NUL") << "NoNul" << "dflt" << "abc";
+        QTest::newRow("cut at first NUL") << "Embedded" << "dflt" << "abc";
+        QTest::newRow("DWORD is not text") << "Dword" << "dflt" << "dflt";
+        QTest::newRow("EXPAND_SZ is not REG_SZ") << "Expand" << "dflt" << "dflt";
+        QTest::newRow("binary is not text") << "Bin3" << "dflt" << "dflt";
+    }
+    void readsStrings()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, fallback);
+        QFETCH(QString, expected);
+        TempHive hive(HiveHeader(false) + kValues);
+        CRegUtil reg;
+        const QString got = fallback.isNull() ? reg.GetSettingString(HKEY_LOCAL_MACHINE, kKey, name)
+                                              : reg.GetSettingString(HKEY_LOCAL_MACHINE, kKey, name, fallback);
+        QCOMPARE(got, expected);
+        QVERIFY(!got.isNull());
+    }
+
+    void readsNumbersAndBytes()
+    {
+        TempHive hive(HiveHeader(false) + kValues);
+        CRegUtil reg;
+        QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Dword"), 5);
+        QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Digit", 9), 9);
+        QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Missing"), 0);
+        const QVariant bytes = reg.GetSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bin3");
+        QCOMPARE(bytes.typeId(), int(QMetaType::QByteArray));
+        QCOMPARE(bytes.toByteArray(), QByteArray("\1\2\3", 3));
+        QCOMPARE(reg.GetSettingByte(HKEY_LOCAL_MACHINE, kKey, "Dword", "not bytes"), QVariant(0));
+        QCOMPARE(reg.GetSettingByte(HKEY_LOCAL_MACHINE, kKey, "Missing", QByteArray("d")), QVariant(QByteArray("d")));
+    }
+
+    void enumerates()
+    {
+        TempHive hive(HiveHeader(false) + kValues);
+        CRegUtil reg;
+        QCOMPARE(reg.GetAllKeys(HKEY_LOCAL_MACHINE, kKey), (QStringList{"Alpha", "beta"}));
+        QCOMPARE(reg.GetAllKeys(HKEY_LOCAL_MACHINE, kKey + "\\Alpha"), QStringList{});
+        QCOMPARE(reg.GetAllKeys(HKEY_LOCAL_MACHINE, kKey + "\\Missing"), QStringList{});
+        const auto table = reg.GetAllValues(HKEY_LOCAL_MACHINE, kKey);
+        QCOMPARE(table[0].size(), 8);
+        QCOMPARE(table[0][2].toString() + table[1][2].toString(), "Dword4");
+    }
+
+    // Strings go in as Windows keeps them (UTF-16 with the NUL); any text survives.
+    void writes()
+    {
+        TempHive hive;
+        CRegUtil reg;
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Red Storm Entertainment\\New\\Deep", "Flag", "True");
+        // Wine's form for a REG_SZ with its NUL; anything else would be written as hex.
+        QVERIFY(hive.read().contains("\n[SOFTWARE\\\\Red Storm Entertainment\\\\New\\\\Deep] ") &&
+                hive.read().contains("\n\"Flag\"=\"True\"\n"));
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Name", "");
+        QCOMPARE(reg.GetSettingString(HKEY_LOCAL_MACHINE, kKey, "Name", "dflt"), QString(""));
+
+        reg.SaveSettingLong(HKEY_LOCAL_MACHINE, kKey, "Count", -2);
+        QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Count"), -2);
+        reg.SaveSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bytes", QByteArray("\xff\0\1", 3));
+        QVERIFY(hive.read().contains("\n\"Count\"=dword:fffffffe\n") && hive.read().contains("\n\"Bytes\"=hex:ff,00,01\n"));
+
+        reg.CreateKey(HKEY_LOCAL_MACHINE, kKey + "\\Sub");
+        reg.DeleteKey(HKEY_LOCAL_MACHINE, kKey); // has sub-keys: no effect
+        QCOMPARE(reg.GetAllKeys(HKEY_LOCAL_MACHINE, kKey), QStringList{"Sub"});
+        reg.DeleteValue(HKEY_LOCAL_MACHINE, kKey, "COUNT");
+        QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Count", 7), 7);
+        reg.DeleteKey(HKEY_LOCAL_MACHINE, kKey + "\\Sub");
+        QCOMPARE(reg.GetAllKeys(HKEY_LOCAL_MACHINE, kKey), QStringList{});
+    }
+
+    void errorsCarryTheOperationTag()
+    {
+        TempHive hive;
+        CRegUtil reg;
+        try {
+            reg.SaveSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bytes", QVariant(5));
+            QFAIL("no error raised");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), vberr::SubscriptOutOfRange);
+            QCOMPARE(e.source(), QString("[CRegUtil.SaveSettingByte]"));
+        }
+        QVERIFY(!QFile::exists(hive.path()));
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestRegUtil)
+#include "test_reg_util.moc"

@@ -1,0 +1,208 @@
+// Start-up and game selection of the main window, against real hive files and game folders.
+#include "core/state/AppState.h"
+#include "core/state/GameFolders.h"
+#include "gui/main/frmMain.h"
+#include "gui/browser/frmServerList.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "core/settings/WinPath.h"
+#include "tests/gui/support/AppTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QList<QWidget *> gameControls(const frmMain &w)
+{
+    return {w.cmdPost, w.cmdServerOptions, w.cmdGeneralOptions, w.cmdPlayerOptions, w.cmdSingle,
+            w.cmdJoin,  w.cmdCreate,        w.imgFavDB,          w.imgFavDB1};
+}
+
+QStringList comboItems(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+QString setting(const QString &name)
+{
+    return CRegUtil(RegistryStore::defaultHivePath()).GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ResetProgramState(); }
+    void cleanup() { ResetProgramState(); }
+
+    void noGameInstalled()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        frmMain w;
+        QCOMPARE(boxes.texts(), QStringList{"Rogue Spear is not installed!"});
+        QCOMPARE(boxes.shown().first().title, "WARNING:");
+        QCOMPARE(boxes.shown().first().icon, MsgIcon::Exclamation);
+        for (QWidget *control : gameControls(w))
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+        QVERIFY(w.cmdAbout->isEnabled() && w.cmdCheckStatus->isEnabled());
+        QVERIFY(frmServerList::Existing() && !frmServerList::Existing()->mnuRS->isEnabled());
+        QCOMPARE(comboItems(w.cboMods), QStringList{"None"});
+        QCOMPARE(gRegistry, kRSRegistry);
+        // The own settings were empty and are now written with their defaults.
+        for (const char *name : {"UnloadOnStart", "PostServerPosted", "PostServerUpdate"})
+            QCOMPARE(setting(name), "False");
+        QCOMPARE(setting("SocketTimeOut"), "1000");
+        QCOMPARE(w.SocketTimer->interval(), 1000);
+        QCOMPARE(w.cmdPost->text(), "Post Server");
+    }
+
+    void installedFlags_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QList<bool>>("installed");
+        QTest::newRow("rogue spear only") << QStringList{"RS/roguespear.exe"} << QList<bool>{true, false, false, false};
+        QTest::newRow("urban operations, any case")
+            << QStringList{"RS/roguespear.exe", "RS/URBANOPERATIONS.EXE"} << QList<bool>{true, true, false, false};
+        QTest::newRow("rainbow six and eagle watch")
+            << QStringList{"RB6/rainbowsix.exe", "RB6/RainbowSixMP.exe"} << QList<bool>{false, false, true, true};
+        QTest::newRow("eagle watch file without a rainbow six path")
+            << QStringList{"RB6/RainbowSixMP.exe"} << QList<bool>{false, false, false, false};
+    }
+
+    void installedFlags()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QList<bool>, installed);
+        GameFolders games;
+        for (const QString &file : files)
+            games.addGame(file.section('/', 0, 0), file.section('/', 1));
+        games.addFolder("RS/Mods");
+        const bool rs = files.first().startsWith("RS");
+        TempHive hive(GameHive(rs ? games.path("RS") : QString(), installed[2] ? games.path("RB6") : QString(), {},
+                               {{"MultiplayerManualHostAddress", "10.1.2.3"}, {"MultiplayerManualJoinPort", "2347"}}));
+        ScriptedMessageBox boxes;
+        frmMain w;
+        QCOMPARE((QList<bool>{gRSInstalled, gUOInstalled, gRB6Installed, gEWInstalled}), installed);
+        QCOMPARE(boxes.shown().isEmpty(), installed[0]);
+        for (QWidget *control : gameControls(w))
+            QCOMPARE(control->isEnabled(), installed[0]);
+        if (rs)
+            QCOMPARE(w.txtIP->text() + ":" + w.txtPort->text(), "10.1.2.3:2347");
+        // Every game can be selected; the controls follow whether it is installed.
+        for (int row : {1, 2, 3, 0}) {
+            boxes.clear();
+            w.cboGameType->setCurrentIndex(row);
+            QCOMPARE(gGameType, kGameNames[row]);
+            QCOMPARE(gRegistry, row < 2 ? kRSRegistry : kRB6Registry);
+            QCOMPARE(w.cmdJoin->isEnabled(), installed[row]);
+            QCOMPARE(boxes.texts().size(), installed[row] ? 0 : 1);
+        }
+    }
+
+    void modsFollowTheGame()
+    {
+        GameFolders games;
+        games.addGame("RS", "roguespear.exe");
+        games.addGame("RB6", "rainbowsix.exe");
+        games.addFolder("RS/MODS/Beta Mod");
+        games.addFolder("RS/MODS/alpha");
+        games.addGame("RS/MODS", "not-a-mod.txt");
+        TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
+        ScriptedMessageBox boxes;
+        frmMain w;
+        QCOMPARE(comboItems(w.cboMods), (QStringList{"None", "alpha", "Beta Mod"}));
+        w.cboMods->setCurrentIndex(2);
+        w.cboGameType->setCurrentIndex(2);
+        QVERIFY(!w.cboMods->isEnabled());
+        QCOMPARE(w.cboMods->currentText(), "None");
+        w.cboMods->setCurrentIndex(1);
+        w.cboGameType->setCurrentIndex(0);
+        QVERIFY(w.cboMods->isEnabled());
+        QCOMPARE(w.cboMods->currentText(), "alpha");
+        QVERIFY(boxes.shown().isEmpty());
+    }
+
+    void storedSettings_data()
+    {
+        QTest::addColumn<Values>("own");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("unwrittenAfterError");
+        const QString mismatch = "Error in Form Load of frmMain 13 Type mismatch";
+        QTest::newRow("bad UnloadOnStart") << Values{{"UnloadOnStart", "Yes"}} << mismatch << "PostServerPosted";
+        QTest::newRow("bad PostServerUpdate") << Values{{"PostServerUpdate", "maybe"}} << mismatch << "SocketTimeOut";
+        QTest::newRow("time-out not a number") << Values{{"SocketTimeOut", "fast"}} << mismatch << QString();
+        QTest::newRow("time-out too large") << Values{{"SocketTimeOut", "70000"}}
+                                            << "Error in Form Load of frmMain 380 Invalid property value" << QString();
+        QTest::newRow("numbers and any case are booleans")
+            << Values{{"UnloadOnStart", "1"}, {"PostServerPosted", "tRUE"}, {"PostServerUpdate", "-1"}, {"SocketTimeOut", "1500"}}
+            << QString() << QString();
+        QTest::newRow("no mods folder") << Values{} << "Error in GetMods 76 Path not found" << QString();
+    }
+
+    void storedSettings()
+    {
+        QFETCH(Values, own);
+        QFETCH(QString, message);
+        QFETCH(QString, unwrittenAfterError);
+        GameFolders games;
+        games.addGame("RS", "roguespear.exe");
+        if (!own.isEmpty())
+            games.addFolder("RS/Mods");
+        TempHive hive(GameHive(games.path("RS"), {}, own));
+        ScriptedMessageBox boxes;
+        frmMain w;
+        QCOMPARE(boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!unwrittenAfterError.isEmpty())
+            QCOMPARE(setting(unwrittenAfterError), "<missing>");
+        if (own.isEmpty())
+            QCOMPARE(setting("SocketTimeOut"), "1000");
+        if (message.isEmpty()) {
+            QVERIFY(gUnloadOnStart);
+            QVERIFY(w.mboolPosted && w.mboolUpdate);
+            QCOMPARE(w.cmdPost->text(), "Remove Server");
+            QCOMPARE(w.SocketTimer->interval(), 1500);
+            // Values that exist are never rewritten at start.
+            QCOMPARE(setting("PostServerPosted"), "tRUE");
+        }
+    }
+
+    void windowsPathsThroughThePrefix()
+    {
+        // A prefix-shaped folder: the hive beside dosdevices, C: pointing at drive_c.
+        TempHive hive;
+        const QDir prefix(hive.dir());
+        prefix.mkpath("drive_c/Games/Rogue Spear/Mods/Some Mod");
+        QVERIFY(prefix.mkpath("dosdevices"));
+        QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
+        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"}) {
+            QFile file(prefix.filePath("drive_c/Games/Rogue Spear/") + exe);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        hive.write(GameHive("C:\\GAMES\\rogue spear", "D:\\Missing"));
+        ScriptedMessageBox boxes;
+        frmMain w;
+        QVERIFY(gRSInstalled && gUOInstalled);
+        QCOMPARE(comboItems(w.cboMods), (QStringList{"None", "Some Mod"}));
+        QCOMPARE(QDir(LocalGameFolder(gRSPath)).canonicalPath(), QDir(prefix.filePath("drive_c/Games/Rogue Spear")).canonicalPath());
+        // An unmapped drive, and any Windows path outside a prefix, names no folder.
+        QVERIFY(LocalGameFolder("D:\\Missing").isEmpty());
+        QVERIFY(winpath::ToLocalPath("C:\\Games", QString()).isEmpty());
+        QCOMPARE(winpath::ToLocalPath("/home/player/RS", QString()), "/home/player/RS");
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,0 +1,63 @@
+#include "tests/gui/options/ServerHive.h"
+
+#include "core/state/AppState.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// A value as the program reads it back, tagged with its stored type.
+QString Describe(CRegUtil &reg, const QString &key, const QString &name, int32_t type)
+{
+    if (type == REG_SZ)
+        return QStringLiteral("sz:") + reg.GetSettingString(HKEY_LOCAL_MACHINE, key, name);
+    if (type == REG_DWORD)
+        return QStringLiteral("dword:") + QString::number(reg.GetSettingLong(HKEY_LOCAL_MACHINE, key, name));
+    return QStringLiteral("type") + QString::number(type);
+}
+
+QString Escaped(QString text) { return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")); }
+
+} // namespace
+
+QByteArray BuildHive(const QList<HiveKeyText> &keys)
+{
+    QString text = QString::fromLatin1(HiveHeader(false));
+    for (const auto &key : keys)
+        text += QStringLiteral("\n[%1] 1735689600\n%2\n").arg(Escaped(key.key), key.lines.join(QLatin1Char('\n')));
+    return text.toUtf8();
+}
+
+QString Sz(const QString &name, const QString &text) { return QStringLiteral("\"%1\"=\"%2\"").arg(name, text); }
+
+QString Dword(const QString &name, int32_t number)
+{
+    return QStringLiteral("\"%1\"=dword:%2").arg(name).arg(static_cast<uint32_t>(number), 8, 16, QLatin1Char('0'));
+}
+
+QMap<QString, QString> HiveSnapshot(const QString &hivePath)
+{
+    CRegUtil reg(hivePath);
+    QMap<QString, QString> snapshot;
+    for (const QString &key : {kRedStormKey, kRSRegistry, kRB6Registry}) {
+        const QString shortKey = key.section(QLatin1Char('\\'), -1);
+        const auto values = reg.GetAllValues(HKEY_LOCAL_MACHINE, key);
+        for (qsizetype i = 0; i < values[0].size(); ++i) {
+            const QString name = values[0][i].toString();
+            snapshot.insert(shortKey + QLatin1Char('\\') + name, Describe(reg, key, name, values[1][i].toInt()));
+        }
+    }
+    return snapshot;
+}
+
+QStringList HiveChanges(const QMap<QString, QString> &before, const QMap<QString, QString> &after)
+{
+    QStringList changes;
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        if (before.value(it.key()) != it.value())
+            changes << it.key() + QLatin1Char('=') + it.value();
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        if (!after.contains(it.key()))
+            changes << it.key() + QStringLiteral("=<deleted>");
+    changes.sort();
+    return changes;
+}

@@ -1,0 +1,103 @@
+#include "gui/options/frmAbout.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "gui/common/UiSupport.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+// Records every web page it is asked to open; answers with a preset result.
+class RecordingOpener {
+public:
+    explicit RecordingOpener(bool result)
+        : m_previous(setUrlOpener([this, result](const QUrl &url) {
+            opened.append(url);
+            return result;
+        }))
+    {
+    }
+    ~RecordingOpener() { setUrlOpener(m_previous); }
+    RecordingOpener(const RecordingOpener &) = delete;
+    RecordingOpener &operator=(const RecordingOpener &) = delete;
+
+    QList<QUrl> opened;
+
+private:
+    UrlOpener m_previous;
+};
+
+} // namespace
+
+// Stands in for the user's browser behind the desktop's URL handling.
+class BrowserStandIn : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Without the compiled-in pictures the window still opens, empty, after the message.
+    void missingPictureIsReported()
+    {
+        ScriptedMessageBox messages;
+        Q_CLEANUP_RESOURCE(skirmdeck);
+        frmAbout about;
+        Q_INIT_RESOURCE(skirmdeck);
+        QCOMPARE(messages.texts(), QStringList{"Error loading about form 326 Resource with identifier '105' not found"});
+        QVERIFY(about.ImgAbout->pixmap().isNull());
+    }
+
+    void clicksOpenTheHomePage_data()
+    {
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("opener succeeds") << true;
+        QTest::newRow("opener fails") << false;
+    }
+
+    void clicksOpenTheHomePage()
+    {
+        QFETCH(bool, opens);
+        ScriptedMessageBox messages;
+        RecordingOpener opener(opens);
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // Only a left click on the picture counts.
+        QTest::mouseClick(about.ImgAbout, Qt::RightButton);
+        QVERIFY(opener.opened.isEmpty());
+        QTest::mouseClick(about.ImgAbout, Qt::LeftButton, {}, QPoint(5, 230));
+
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl(SKIRMDECK_HOMEPAGE)});
+        QVERIFY(about.isVisible());
+        QCOMPARE(messages.texts(), opens ? QStringList() : QStringList{"Error opening URL 5 No program could open " SKIRMDECK_HOMEPAGE});
+        for (const ShownMessage &shown : messages.shown())
+            QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
+    }
+
+    // The program's own opener hands the page to the desktop's URL handling; a handler
+    // registered for the page's scheme stands in for the browser.
+    void programOpensThroughTheDesktop()
+    {
+        ScriptedMessageBox messages;
+        const QString scheme = HomePageUrl().scheme();
+        BrowserStandIn browser;
+        QDesktopServices::setUrlHandler(scheme, &browser, "open");
+        frmAbout about;
+        about.ImgAbout_Click();
+        QDesktopServices::unsetUrlHandler(scheme);
+        QCOMPARE(browser.opened, QList<QUrl>{HomePageUrl()});
+        QVERIFY(messages.shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "test_about.moc"

@@ -1,0 +1,263 @@
+#include "core/state/AppState.h"
+#include "gui/options/frmPlayerConfig.h"
+#include "core/settings/CRegUtil.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "core/settings/RegistryStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using Values = QMap<QString, QString>;
+
+namespace {
+
+const QString kName = "MultiplayerPlayerName", kClan = "MultiplayerClanName", kWeapon1 = "MultiplayerWeapon1",
+              kWeapon2 = "MultiplayerWeapon2", kItem1 = "MultiplayerItem1", kItem2 = "MultiplayerItem2",
+              kInstallPath = "InstallationPath";
+
+QString KeyOf(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
+
+// A 64-bit prefix's hive, as Wine writes it, with the game key holding the given values.
+QByteArray HiveWith(const QString &game, Values values)
+{
+    QString key = KeyOf(game).replace(QString("SOFTWARE\\"), QString("Software\\Wow6432Node\\"));
+    QByteArray text = HiveHeader(true) + "\n[" + key.replace(QString("\\"), QString("\\\\")).toLatin1() +
+                      "] 1735689600\n";
+    values.insert(kInstallPath, QString("C:\\\\Games"));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        text += "\"" + it.key().toLatin1() + "\"=\"" + it.value().toLatin1() + "\"\n";
+    return text;
+}
+
+// Every string value under the game key, read back through a store of its own.
+Values StoredValues(const TempHive &hive, const QString &game)
+{
+    RegistryStore store(hive.path());
+    CRegUtil reg(hive.path());
+    Values out;
+    for (const RegValue &value : store.values(KeyOf(game)))
+        out.insert(value.name, reg.GetSettingString(HKEY_LOCAL_MACHINE, KeyOf(game), value.name));
+    return out;
+}
+
+QList<QComboBox *> Lists(const frmPlayerConfig &dialog)
+{
+    return {dialog.cboPrimary, dialog.cboSecondary, dialog.cboKit1, dialog.cboKit2};
+}
+
+QStringList ListTexts(const frmPlayerConfig &dialog)
+{
+    return {dialog.cboPrimary->currentText(), dialog.cboSecondary->currentText(), dialog.cboKit1->currentText(),
+            dialog.cboKit2->currentText()};
+}
+
+// Name, clan, then the four lists; a null text leaves that control alone.
+void Edit(frmPlayerConfig &dialog, const QStringList &edits)
+{
+    if (!edits[0].isNull())
+        dialog.txtPlayerName->setText(edits[0]);
+    if (!edits[1].isNull())
+        dialog.txtClanName->setText(edits[1]);
+    for (int i = 0; i < 4; ++i)
+        if (!edits[i + 2].isNull())
+            Lists(dialog)[i]->setEditText(edits[i + 2]);
+}
+
+struct Session {
+    Session(const QString &game, const Values &stored) : hive(HiveWith(game, stored))
+    {
+        ReleaseRegUtil();
+        gGameType = game;
+        gRegistry = KeyOf(game);
+    }
+    ~Session() { ReleaseRegUtil(); }
+    TempHive hive;
+    ScriptedMessageBox messages;
+};
+
+} // namespace
+
+class TestPlayerConfig : public QObject {
+    Q_OBJECT
+
+private slots:
+    void okStoresTheChosenLoadout_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<Values>("stored");
+        QTest::addColumn<QStringList>("shown");       // the four lists after loading
+        QTest::addColumn<QStringList>("edits");       // name, clan, the four lists
+        QTest::addColumn<Values>("expected");
+        const QString keep;
+
+        QTest::newRow("Rogue Spear: every slot changed, same item in both kit slots")
+            << kRogueSpear
+            << Values{{kName, "Ding"}, {kClan, "RSE"}, {kWeapon1, "pw_mp5sd.wpn"}, {kWeapon2, "sw_de357.wpn"},
+                      {kItem1, "C4.eq"}, {kItem2, "largebreach.eq"}}
+            << QStringList{"HK MP5SD5", "0.357 Desert Eagle", "C4", "Breaching Charge"}
+            << QStringList{"Chavez", "", "Barret 82A1", "Empty", "HBS Jammer", "HBS Jammer"}
+            << Values{{kName, "Chavez"}, {kClan, ""}, {kWeapon1, "pw_barrett.wpn"}, {kWeapon2, "none.wpn"},
+                      {kItem1, "hbsensorjammer.eq"}, {kItem2, "hbsensorjammer.eq"}};
+
+        QTest::newRow("Urban Operations: RS lists and clan, an untouched empty slot stays unwritten")
+            << kUrbanOperations << Values{{kName, "Loiselle"}} << QStringList{"", "", "", ""}
+            << QStringList{keep, "UO Clan", "M4 Carbine", ".50 Desert Eagle", "Empty", keep}
+            << Values{{kName, "Loiselle"}, {kClan, "UO Clan"}, {kWeapon1, "pw_car15.wpn"}, {kWeapon2, "sw_50.wpn"},
+                      {kItem1, "none.eq"}};
+
+        QTest::newRow("Rainbow Six: names of other games show empty and are kept, clan not written")
+            << kRainbowSix
+            << Values{{kName, "Price"}, {kClan, "Old Clan"}, {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
+                      {kItem1, "largebreach.eq"}, {kItem2, "largeBreach.eq"}}
+            << QStringList{"", "HK .40 USP", "", "Breaching Charge"}
+            << QStringList{"", "Typed Clan", keep, keep, "Frags", keep}
+            << Values{{kName, ""}, {kClan, "Old Clan"}, {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
+                      {kItem1, "frag.eq"}, {kItem2, "largeBreach.eq"}};
+
+        QTest::newRow("Eagle Watch: own weapon names, RB6 kit without smokes, clan not written")
+            << kEagleWatch << Values{{kWeapon1, "pw_g36k.wpn"}, {kWeapon2, "sw_50.wpn"}, {kItem1, "smoke.eq"}}
+            << QStringList{"G36", "DE .50", "", ""}
+            << QStringList{"Noronha", "Typed Clan", "G3", keep, "HBS", "Breaching Charge"}
+            << Values{{kName, "Noronha"}, {kWeapon1, "pw_g3a3.wpn"}, {kWeapon2, "sw_50.wpn"}, {kItem1, "hbsensor.eq"},
+                      {kItem2, "largeBreach.eq"}};
+    }
+
+    // Cancel first (nothing may change), then the same edits with OK.
+    void okStoresTheChosenLoadout()
+    {
+        QFETCH(QString, game);
+        QFETCH(Values, stored);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, edits);
+        QFETCH(Values, expected);
+        Session session(game, stored);
+        const QByteArray before = session.hive.read();
+        {
+            frmPlayerConfig dialog;
+            Edit(dialog, edits);
+            dialog.cmdCancell->click();
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(session.hive.read(), before);
+        }
+
+        frmPlayerConfig dialog;
+        QCOMPARE(ListTexts(dialog), shown);
+        QCOMPARE(dialog.cboPrimary->itemText(0) == "Empty" && dialog.cboSecondary->itemText(0) == "Empty", IsRSFamily(game));
+        QCOMPARE(dialog.txtPlayerName->text(), stored.value(kName));
+        QCOMPARE(dialog.txtClanName->isHidden(), !IsRSFamily(game));
+        QCOMPARE(dialog.txtClanName->text(), IsRSFamily(game) ? stored.value(kClan) : QString());
+
+        Edit(dialog, edits);
+        dialog.cmdOK_Click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(session.messages.texts(), QStringList());
+        expected.insert(kInstallPath, QString("C:\\Games"));
+        QCOMPARE(StoredValues(session.hive, game), expected);
+    }
+
+    void everyEntryComesBackAfterOk_data()
+    {
+        QTest::addColumn<QString>("game");
+        for (const QString &game : kGameNames)
+            QTest::newRow(qPrintable(game)) << game;
+    }
+
+    // What OK stores for an entry must bring that entry back at the next opening: a file name
+    // given twice, or one the other direction does not know, fails here.
+    void everyEntryComesBackAfterOk()
+    {
+        QFETCH(QString, game);
+        Session session(game, Values{});
+        int rows = 0;
+        const frmPlayerConfig first;
+        for (const QComboBox *list : Lists(first))
+            rows = std::max(rows, list->count());
+        QVERIFY(rows > 0);
+
+        for (int i = 0; i < rows; ++i) {
+            QStringList chosen;
+            {
+                frmPlayerConfig dialog;
+                for (QComboBox *list : Lists(dialog)) {
+                    list->setCurrentIndex(std::min(i, list->count() - 1));
+                    chosen << list->currentText();
+                }
+                dialog.cmdOK_Click();
+            }
+            QCOMPARE(ListTexts(frmPlayerConfig()), chosen);
+        }
+        QCOMPARE(session.messages.texts(), QStringList());
+    }
+
+    void typedTextMustNameAnEntryExactly_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expectedWeapon1");
+
+        QTest::newRow("display name in lower case") << kRogueSpear << "hk mp5a5" << "pw_mp5sd.wpn";
+        QTest::newRow("display name in upper case") << kEagleWatch << "BENELLI 12GA." << "pw_mp5sd.wpn";
+        QTest::newRow("trailing blank") << kRainbowSix << "M16 " << "pw_mp5sd.wpn";
+        QTest::newRow("name from another game's list") << kRainbowSix << "HK MP5SD5" << "pw_mp5sd.wpn";
+        QTest::newRow("exact display name") << kRogueSpear << "HK MP5A5" << "pw_mp5.wpn";
+        QTest::newRow("exact, another file name in RS lists") << kEagleWatch << "CAR15" << "pw_car15.wpn";
+    }
+
+    // Typed on the keyboard and confirmed with Return, as a player would.
+    void typedTextMustNameAnEntryExactly()
+    {
+        QFETCH(QString, game);
+        QFETCH(QString, typed);
+        QFETCH(QString, expectedWeapon1);
+        Session session(game, Values{{kWeapon1, "pw_mp5sd.wpn"}});
+        frmPlayerConfig dialog;
+        dialog.show();
+        QLineEdit *edit = dialog.cboPrimary->lineEdit();
+        const int listSize = dialog.cboPrimary->count();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(dialog.cboPrimary->currentText(), typed);
+        QCOMPARE(dialog.cboPrimary->count(), listSize);
+        if (dialog.isVisible())
+            dialog.cmdOK_Click();
+
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(StoredValues(session.hive, game).value(kWeapon1), expectedWeapon1);
+    }
+
+    void unknownGameReportsEveryProcedureAndStillCloses()
+    {
+        const QString game = QString("Counter Strike");
+        Session session(game, Values{{kName, "Ding"}, {kWeapon1, "pw_mp5.wpn"}});
+        frmPlayerConfig dialog;
+
+        const QString error = QString(" 9 Subscript out of range");
+        QStringList expected;
+        for (const char *procedure : {"LoadDefaultPrimaryWep", "LoadDefaultSecondaryWep", "LoadDefaultKit1",
+                                      "LoadDefaultKit2", "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1",
+                                      "LoadKitItem2"})
+            expected << QString("Error in ") + QLatin1String(procedure) + error;
+        QCOMPARE(session.messages.texts(), expected);
+        for (const ShownMessage &shown : session.messages.shown())
+            QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
+        // Loading went on past the failing procedures.
+        QCOMPARE(dialog.txtPlayerName->text(), QString("Ding"));
+        QVERIFY(!dialog.txtClanName->isHidden());
+
+        session.messages.clear();
+        Edit(dialog, {"Chavez", "Clan", "Empty", "Empty", "Empty", "Empty"});
+        dialog.cmdOK_Click();
+        QCOMPARE(session.messages.texts(), QStringList{QString("Error in WriteToReg") + error});
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(StoredValues(session.hive, game),
+                 (Values{{kInstallPath, "C:\\Games"}, {kName, "Chavez"}, {kWeapon1, "pw_mp5.wpn"}}));
+    }
+};
+
+QTEST_MAIN(TestPlayerConfig)
+#include "test_player_config.moc"

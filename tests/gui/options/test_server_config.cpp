@@ -1,0 +1,343 @@
+#include "core/state/AppState.h"
+#include "gui/options/frmServerConfig.h"
+#include "gui/options/frmServerUpdate.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/FakeMainLink.h"
+#include "tests/support/TestSupport.h"
+#include "tests/gui/options/ServerHive.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The value names behind the boxes, by index; empty where a family has no box.
+const QStringList kRSNames = {
+    "MultiplayerForceFog",         "MultiplayerForceWeatherFX",     "MultiplayerLoudFootsteps",
+    "MultiplayerShowEnemies",      "MultiplayerAutotargetting",     "MultiplayerRandomMaps",
+    "MultiplayerRandomTeams",      "MultiplayerRandomInsertions",   "MultiplayerUseKitRestrictions",
+    "MultiplayerDisplayNamesOnMap", "MultiplayerAnnounceGames",     "MultiplayerAllowArmPatch",
+    "MultiplayerRequirePassword"};
+const QStringList kRB6Names = {"MultiplayerBehindFirewall", "MultiplayerUseVoice", "MultiplayerAllowVoice",
+                               "MultiplayerAnnounceGames", "MultiplayerOnLan", "MultiplayerAutotargetting",
+                               "", "", "", "", "", "", "MultiplayerRequirePassword"};
+
+QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
+QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1); }
+const QStringList &OptNames(const QString &game) { return IsRSFamily(game) ? kRSNames : kRB6Names; }
+
+// Stored option texts, one letter per box: T "True", F "False", t "true", 1 "1", 0 "0",
+// x "yes" (no on/off text), e "" (an empty text), '-' or ' ' nothing stored.
+QString StoredText(QChar code)
+{
+    static const QHash<QChar, QString> texts{{'T', "True"}, {'F', "False"}, {'t', "true"}, {'1', "1"},
+                                             {'0', "0"},    {'x', "yes"},   {'e', ""}};
+    return texts.value(code);
+}
+bool StoredOn(QChar code) { return code == 'T' || code == 't' || code == '1'; }
+
+QStringList OptionLines(const QString &game, const QString &codes)
+{
+    QStringList lines;
+    for (int i = 0; i < codes.size(); ++i)
+        if (!OptNames(game)[i].isEmpty() && !StoredText(codes[i]).isNull())
+            lines << Sz(OptNames(game)[i], StoredText(codes[i]));
+    return lines;
+}
+
+QString Change(const QString &game, const QString &name, const QString &what)
+{
+    return ShortKey(game) + '\\' + name + '=' + what;
+}
+QString OptChange(const QString &game, int index, bool on)
+{
+    return Change(game, OptNames(game)[index], on ? "sz:True" : "sz:False");
+}
+QString NumChange(const QString &game, const QString &name, int number)
+{
+    return Change(game, name, "dword:" + QString::number(number));
+}
+
+const QString kStoredName = "Stored Server";
+const QString kStoredMOTD = "Stored MOTD";
+const QString kStoredPW = "storedpw";
+
+} // namespace
+
+class TestServerConfig : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempHive> m_hive;
+    QMap<QString, QString> m_before;
+
+    // Prepares the hive with the game's options and texts, and makes the game current.
+    void prepare(const QString &game, const QString &codes, const QStringList &extra = {})
+    {
+        QStringList lines = OptionLines(game, codes);
+        lines << Sz("MultiplayerServerName", kStoredName) << Sz("MultiplayerMessageName", kStoredMOTD)
+              << Sz("MultiplayerPassword", kStoredPW) << extra;
+        m_hive = std::make_unique<TempHive>(
+            BuildHive({{kRedStormKey, {Sz("PostServerUpdate", "False")}}, {GameKey(game), lines}}));
+        ReleaseRegUtil();
+        gGameType = game;
+        gRegistry = GameKey(game);
+        m_before = HiveSnapshot(m_hive->path());
+    }
+    QStringList changes() const { return HiveChanges(m_before, HiveSnapshot(m_hive->path())); }
+
+    static void typeTexts(frmServerConfig &dlg)
+    {
+        dlg.txtServername->setText("New Server");
+        dlg.txtMOTD->setText("New MOTD");
+        dlg.txtPW->setText("newpw");
+    }
+    static QStringList textChanges(const QString &game)
+    {
+        return {Change(game, "MultiplayerServerName", "sz:New Server"),
+                Change(game, "MultiplayerMessageName", "sz:New MOTD"),
+                Change(game, "MultiplayerPassword", "sz:newpw")};
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_hive.reset();
+        ReleaseRegUtil();
+    }
+
+    void okWritesTextsNumbersAndChangedOptions_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QStringList>("numbers"); // besides the boxes clicked an odd number of times
+
+        const QString rs = kRogueSpear, uo = kUrbanOperations;
+        const QStringList rsNumbers = {Dword("MultiplayerMaximumNumberOfPlayers", 12), Dword("MultiplayerBlueTeamSize", 3),
+                                       Dword("MultiplayerGoldTeamSize", 9)};
+        // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
+        QTest::newRow("Rogue Spear, no box touched")
+            << rs << "t10TFTF1t0TFF" << rsNumbers << QList<int>{}
+            << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6),
+                           NumChange(rs, "MultiplayerGameLength", 0)};
+        QTest::newRow("Urban Operations, toggled once and twice")
+            << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)} << QList<int>{3, 5, 4, 4, 12}
+            << QStringList{NumChange(uo, "MultiplayerMaximumNumberOfPlayers", 0),
+                           NumChange(uo, "MultiplayerBlueTeamSize", 0), NumChange(uo, "MultiplayerGoldTeamSize", 0)};
+        QTest::newRow("Rogue Spear, every box")
+            << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
+            << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
+            << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6)};
+        // The hidden rows and whatever was stored behind them stay out of it.
+        QTest::newRow("Rainbow Six, Use Password only")
+            << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};
+        QTest::newRow("Eagle Watch, every box")
+            << kEagleWatch << "TF10tF      T" << QStringList{} << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
+    }
+
+    void okWritesTextsNumbersAndChangedOptions()
+    {
+        QFETCH(QString, game);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, extra);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QStringList, numbers);
+        prepare(game, stored, extra);
+        ScriptedMessageBox messages;
+        frmServerConfig dlg;
+        dlg.show();
+
+        for (int i = 0; i < 13; ++i)
+            if (!OptNames(game)[i].isEmpty())
+                QCOMPARE(dlg.chkServerOpts[i]->isChecked(), StoredOn(stored[i]));
+        QCOMPARE(dlg.txtPW->isEnabled(), StoredOn(stored[12]));
+        QCOMPARE(QStringList({dlg.txtServername->text(), dlg.txtMOTD->text(), dlg.txtPW->text()}),
+                 QStringList({kStoredName, kStoredMOTD, kStoredPW}));
+        QList<QWidget *> rsOnly = {dlg.cboMaxPlayers, dlg.lblMaxPlayers, dlg.cboGameLength, dlg.lblGameLength};
+        for (int i = 6; i < 12; ++i)
+            rsOnly << dlg.chkServerOpts[i];
+        for (QWidget *w : rsOnly)
+            QCOMPARE(w->isHidden(), !IsRSFamily(game));
+        for (int index : clicks) {
+            dlg.chkServerOpts[index]->click();
+            QCOMPARE(dlg.txtPW->isEnabled(), dlg.chkServerOpts[12]->isChecked());
+        }
+        typeTexts(dlg);
+        dlg.cmdOK->click();
+
+        QVERIFY(messages.texts().isEmpty());
+        QVERIFY(!dlg.isVisible());
+        QStringList expected = numbers + textChanges(game);
+        for (int i = 0; i < 13; ++i)
+            if (clicks.count(i) % 2 == 1)
+                expected << OptChange(game, i, !StoredOn(stored[i]));
+        expected.sort();
+        QCOMPARE(changes(), expected);
+    }
+
+    void numbersConvertBothWays_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<int>("storedSeconds"); // -1: nothing stored
+        QTest::addColumn<QString>("shownMinutes");
+        QTest::addColumn<QString>("typedMinutes"); // null: as shown
+        QTest::addColumn<QString>("typedPlayers");
+        QTest::addColumn<QList<int>>("afterwards"); // players, blue, gold, seconds; -1: nothing stored
+        QTest::addColumn<QString>("message");
+
+        const QString rs = kRogueSpear, uo = kUrbanOperations, none;
+        const QString mismatch = "Error in WriteRSServerOptsType mismatch 13";
+        QTest::newRow("missing, 14 players") << uo << -1 << "--" << none << "14" << QList<int>{14, 7, 7, 0} << none;
+        QTest::newRow("90 s, 2 players") << uo << 90 << "1.5" << none << "2" << QList<int>{2, 1, 1, 90} << none;
+        QTest::newRow("100 s kept, 2.5 players")
+            << rs << 100 << "1.66666666666667" << none << "2.5" << QList<int>{2, 1, 1, 100} << none;
+        QTest::newRow("-- chosen, 5 players") << uo << 600 << "10" << "--" << "5" << QList<int>{5, 2, 2, 0} << none;
+        QTest::newRow("2.5 typed, 7 players") << rs << 300 << "5" << "2.5" << "7" << QList<int>{7, 4, 4, 150} << none;
+        QTest::newRow("1 s, 6.5 players")
+            << uo << 1 << "0.0166666666666667" << "0.0125" << "6.5" << QList<int>{6, 3, 3, 1} << none;
+        QTest::newRow("empty maximum") << rs << 60 << "1" << "5" << "" << QList<int>{-1, -1, -1, 60} << mismatch;
+        QTest::newRow("empty game length") << uo << 60 << "1" << "" << "12" << QList<int>{12, 6, 6, 60} << mismatch;
+    }
+
+    void numbersConvertBothWays()
+    {
+        QFETCH(QString, game);
+        QFETCH(int, storedSeconds);
+        QFETCH(QString, shownMinutes);
+        QFETCH(QString, typedMinutes);
+        QFETCH(QString, typedPlayers);
+        QFETCH(QList<int>, afterwards);
+        QFETCH(QString, message);
+        prepare(game, "FFFFFFFFFFFFF",
+                storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", storedSeconds)});
+        ScriptedMessageBox messages;
+        frmServerConfig dlg;
+        dlg.show();
+
+        QCOMPARE(dlg.cboGameLength->currentText(), shownMinutes);
+        if (!typedMinutes.isNull())
+            dlg.cboGameLength->setEditText(typedMinutes);
+        dlg.cboMaxPlayers->setEditText(typedPlayers);
+        dlg.chkServerOpts[7]->click();
+        dlg.cmdOK_Click();
+
+        // A number that does not convert stops the numbers, not the boxes before them, and OK still closes.
+        QCOMPARE(messages.texts(), message.isNull() ? QStringList{} : QStringList{message});
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(changes().contains(OptChange(game, 7, true)));
+        CRegUtil reg(m_hive->path());
+        QList<int> actual;
+        for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
+                                 "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
+            actual << reg.GetSettingLong(HKEY_LOCAL_MACHINE, GameKey(game), name, -1);
+        QCOMPARE(actual, afterwards);
+    }
+
+    void unreadableOptionStopsLoading_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("message");
+
+        const QString rsMessage = "Error in LoadRSServerOptsType mismatch 13";
+        const QString rb6Message = "Error in LoadRB6ServerOptsType mismatch 13";
+        QTest::newRow("Rogue Spear, missing value") << kRogueSpear << "TTTT-TTTTTTTF" << 4 << rsMessage;
+        QTest::newRow("Urban Operations, yes") << kUrbanOperations << "TFTFTFTFTFTFx" << 12 << rsMessage;
+        QTest::newRow("Rainbow Six, missing value") << kRainbowSix << "TT-TTT      F" << 2 << rb6Message;
+        QTest::newRow("Eagle Watch, empty text") << kEagleWatch << "TTTTTT      e" << 12 << rb6Message;
+    }
+
+    void unreadableOptionStopsLoading()
+    {
+        QFETCH(QString, game);
+        QFETCH(QString, stored);
+        QFETCH(int, failing);
+        QFETCH(QString, message);
+        prepare(game, stored);
+        ScriptedMessageBox messages;
+        frmServerConfig dlg;
+
+        QCOMPARE(messages.texts(), QStringList{message});
+        const ShownMessage &shown = messages.shown().first();
+        QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
+        const QList<int> order = IsRSFamily(game) ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
+                                                  : QList<int>{0, 1, 2, 3, 4, 5, 12};
+        const auto failAt = order.indexOf(failing);
+        for (qsizetype n = 0; n < order.size(); ++n) {
+            QCheckBox *box = dlg.chkServerOpts[order[n]];
+            QCOMPARE(box->text().isEmpty(), n > failAt);
+            QCOMPARE(box->isChecked(), n < failAt && StoredOn(stored[order[n]]));
+        }
+        // Loading stopped before the password box or the hidden rows were dealt with.
+        QVERIFY(dlg.txtPW->isEnabled());
+        for (int i = 6; i < 12; ++i)
+            QVERIFY(!dlg.chkServerOpts[i]->isHidden());
+        QVERIFY(!dlg.cboMaxPlayers->isHidden());
+        QVERIFY(!dlg.lblGameLength->isHidden());
+        // The rest of the load still ran, and boxes clicked from now on count as changes.
+        QCOMPARE(dlg.txtServername->text(), kStoredName);
+        QCOMPARE(dlg.txtPW->text(), kStoredPW);
+        dlg.chkServerOpts[0]->click();
+        dlg.cboMaxPlayers->setEditText("8");
+        dlg.cboGameLength->setEditText("--");
+        dlg.cmdOK_Click();
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY(changes().contains(OptChange(game, 0, false)));
+    }
+
+    void cancelWritesNothingAfterCreateGameOpts_data()
+    {
+        QTest::addColumn<QString>("game");
+        for (const QString &game : kGameNames)
+            QTest::newRow(qPrintable(game)) << game;
+    }
+
+    void cancelWritesNothingAfterCreateGameOpts()
+    {
+        QFETCH(QString, game);
+        prepare(game, "TFTFTFTFTFTFT");
+        ScriptedMessageBox messages;
+        FakeMainLink mainLink;
+        frmServerConfig dlg;
+        dlg.show();
+        for (int i : {0, 3, 4, 12})
+            dlg.chkServerOpts[i]->click();
+        typeTexts(dlg);
+        dlg.cboMaxPlayers->setEditText("4");
+        dlg.cboGameLength->setEditText("30");
+
+        // The auto-announce dialog is modal: answer it from inside its own event loop.
+        bool answered = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *update = qobject_cast<frmServerUpdate *>(w); update && update->isVisible()) {
+                    answered = update == QApplication::activeModalWidget();
+                    update->chkUpdate->click();
+                    update->cmdOK->click();
+                }
+        });
+        dlg.cmdUpdate->click();
+        QVERIFY(answered);
+        QVERIFY(dlg.isVisible());
+        QVERIFY(mainLink.mboolUpdate);
+
+        dlg.cmdCancell->click();
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(changes(), QStringList{"Red Storm Entertainment\\PostServerUpdate=sz:True"});
+    }
+};
+
+QTEST_MAIN(TestServerConfig)
+#include "test_server_config.moc"

@@ -1,0 +1,133 @@
+#include "tests/support/TestSupport.h"
+#include "tests/support/HiveSamples.h"
+
+#include <QtTest>
+
+// Runs the built skirmdeck-reg against a temporary hive.
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run reg(const TempHive &hive, const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SKIRMDECK_REGISTRY", hive.path());
+    process.setProcessEnvironment(env);
+    process.start(SKIRMDECK_REG_BIN, args);
+    Run run;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+const QString kKey = "HKLM\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD";
+const QString kShown = "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD";
+
+} // namespace
+
+class TestRegTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addQueryDelete()
+    {
+        TempHive hive;
+        const QList<QStringList> adds = {
+            {"/v", "PlayerName", "/d", "Caf\u00e9 \"Ding\""},
+            {"/v", "Port", "/t", "REG_DWORD", "/d", "0x2a"},
+            {"/v", "Big", "/t", "REG_QWORD", "/d", "4294967296"},
+            {"/v", "Bytes", "/t", "reg_binary", "/d", "0a0BfF"},
+            {"/v", "Mods", "/t", "REG_MULTI_SZ", "/d", "a\\0b"},
+            {"/ve", "/d", "dflt"},
+        };
+        for (const QStringList &args : adds) {
+            const Run run = reg(hive, QStringList{"add", kKey} + args);
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+        }
+        QCOMPARE(reg(hive, {"add", kKey + "\\Sub", "/v", "x", "/d", ""}).status, 0);
+
+        const Run all = reg(hive, {"query", "hkey_local_machine\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD\\"});
+        QCOMPARE(all.status, 0);
+        QCOMPARE(all.out, kShown + "\n"
+                                   "    (Default)    REG_SZ    dflt\n"
+                                   "    Big    REG_QWORD    0x100000000\n"
+                                   "    Bytes    REG_BINARY    0A0BFF\n"
+                                   "    Mods    REG_MULTI_SZ    a\\0b\n"
+                                   "    PlayerName    REG_SZ    Caf\u00e9 \"Ding\"\n"
+                                   "    Port    REG_DWORD    0x2a\n" +
+                              kShown + "\\Sub\n");
+        QCOMPARE(reg(hive, {"query", kKey, "/v", "port"}).out, kShown + "\n    Port    REG_DWORD    0x2a\n");
+
+        // Stored as Windows stores them: UTF-16 strings with their NUL, as Wine writes them.
+        const QByteArray text = hive.read();
+        for (const char *line : {"\"PlayerName\"=\"Caf\\xe9 \\\"Ding\\\"\"\n", "\"Port\"=dword:0000002a\n",
+                                 "\"Big\"=hex(b):00,00,00,00,01,00,00,00\n", "\"Mods\"=str(7):\"a\\0b\\0\"\n", "@=\"dflt\"\n"})
+            QVERIFY2(text.contains(line), line);
+
+        QCOMPARE(reg(hive, {"delete", kKey, "/v", "BIG", "/f"}).status, 0);
+        QCOMPARE(reg(hive, {"query", kKey, "/v", "Big"}).status, 1);
+        QCOMPARE(reg(hive, {"delete", kKey}).status, 0);
+        QCOMPARE(reg(hive, {"query", "HKLM\\SOFTWARE\\Red Storm Entertainment"}).out,
+                 "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Red Storm Entertainment\n");
+    }
+
+    void views()
+    {
+        TempHive hive(kWineSystemReg);
+        QCOMPARE(reg(hive, {"add", kKey, "/v", "p", "/d", "1"}).status, 0);
+        QVERIFY(hive.read().contains("[Software\\\\Wow6432Node\\\\Red Storm Entertainment\\\\RAVENSHIELD] "));
+        QCOMPARE(reg(hive, {"query", kKey, "/v", "p", "/reg:32"}).status, 0);
+        QCOMPARE(reg(hive, {"query", kKey, "/reg:64"}).status, 1);
+        QCOMPARE(reg(hive, {"query", "HKLM\\Software\\Wow6432Node\\Red Storm Entertainment\\RAVENSHIELD", "/reg:64"}).status, 0);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "Invalid syntax";
+        QTest::newRow("other root") << QStringList{"query", "HKCU\\Software"} << "Invalid key name";
+        QTest::newRow("bad type") << QStringList{"add", kKey, "/v", "x", "/t", "REG_TEXT", "/d", "1"}
+                                  << "Unsupported registry data type";
+        QTest::newRow("dword too big") << QStringList{"add", kKey, "/v", "x", "/t", "REG_DWORD", "/d", "0x100000000"}
+                                       << "Invalid number";
+        QTest::newRow("bad binary") << QStringList{"add", kKey, "/v", "x", "/t", "REG_BINARY", "/d", "0g"}
+                                    << "Invalid binary data";
+        QTest::newRow("missing value") << QStringList{"query", kKey, "/v", "Nope"}
+                                       << "reg: Unable to find the specified registry value";
+        QTest::newRow("delete missing key") << QStringList{"delete", kKey + "\\Nope", "/f"}
+                                            << "reg: Unable to find the specified registry key";
+    }
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        TempHive hive;
+        QCOMPARE(reg(hive, {"add", kKey, "/v", "Here", "/d", "1"}).status, 0);
+        const QByteArray before = hive.read();
+        const Run run = reg(hive, args);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(hive.read(), before);
+    }
+
+    void corruptFileIsNotWritten()
+    {
+        const QByteArray text = HiveHeader(false) + "\n[SOFTWARE] 1\n\"v\"=bogus\n";
+        TempHive hive(text);
+        const Run run = reg(hive, {"add", kKey, "/v", "x", "/d", "1", "/f"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("line 7"), qPrintable(run.err));
+        QCOMPARE(hive.read(), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegTool)
+#include "test_reg_tool.moc"

@@ -33,7 +33,8 @@ QByteArray realisticHive(const QString &gameFolder)
         }
     }
     out += "\n[Software\\\\Red Storm Entertainment\\\\Rogue Spear] 1735689600\n\"InstallationPath\"=\"" +
-           gameFolder.toUtf8() + "\"\n\"MultiplayerManualHostAddress\"=\"127.0.0.1\"\n\"MultiplayerManualJoinPort\"=\"2346\"\n";
+           gameFolder.toUtf8() +
+           "\"\n\"MultiplayerManualHostAddress\"=\"127.0.0.1\"\n\"MultiplayerManualJoinPort\"=\"2346\"\n";
     return out;
 }
 

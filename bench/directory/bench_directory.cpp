@@ -98,12 +98,14 @@ int Run(const QString &connectionString)
     gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, QStringLiteral("DirectoryConnection"),
                                  connectionString);
 
-    const QString fill = QStringLiteral(
-        "DELETE FROM directory_entries; INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods,"
-        " connectiontype, serverkey, source) SELECT 'Server number ' || i, '%1', '10.1.' || (i / 250) || '.' || (i %"
-        " 250), '2346', 'mod' || (i % 7), 'DSL', 'key', '10.1.0.0' FROM generate_series(1, %2) AS i")
-                             .arg(kGame)
-                             .arg(kEntries);
+    const QString fill =
+        QStringLiteral(
+            "DELETE FROM directory_entries; INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods,"
+            " connectiontype, serverkey, source) SELECT 'Server number ' || i, '%1', '10.1.' || (i / 250) || '.' || (i "
+            "%"
+            " 250), '2346', 'mod' || (i % 7), 'DSL', 'key', '10.1.0.0' FROM generate_series(1, %2) AS i")
+            .arg(kGame)
+            .arg(kEntries);
     if (!ExecSql(connectionString, fill)) {
         std::fprintf(stderr, "could not fill the directory\n");
         return 1;

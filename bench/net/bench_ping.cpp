@@ -84,14 +84,10 @@ double medianMicros(std::vector<double> samples)
 const char *methodName(SystemEcho::Method method)
 {
     switch (method) {
-    case SystemEcho::Method::DatagramSocket:
-        return "ICMP datagram socket";
-    case SystemEcho::Method::RawSocket:
-        return "raw ICMP socket";
-    case SystemEcho::Method::PingCommand:
-        return "ping command";
-    case SystemEcho::Method::None:
-        break;
+    case SystemEcho::Method::DatagramSocket: return "ICMP datagram socket";
+    case SystemEcho::Method::RawSocket: return "raw ICMP socket";
+    case SystemEcho::Method::PingCommand: return "ping command";
+    case SystemEcho::Method::None: break;
     }
     return "none";
 }

@@ -87,15 +87,12 @@ QByteArray generateHive(const QString &path)
                 text += name + "\"C:\\\\Program Files (x86)\\\\Example Vendor " + QByteArray::number(k) +
                         "\\\\Example Product\\\\shared data\\\\resources\\\\file" + QByteArray::number(v) + ".dat\"\n";
                 break;
-            case 1:
-                text += name + "dword:" + QByteArray::number(k * 10 + v, 16).rightJustified(8, '0') + "\n";
-                break;
+            case 1: text += name + "dword:" + QByteArray::number(k * 10 + v, 16).rightJustified(8, '0') + "\n"; break;
             case 2:
                 text += name + "\"Caf\\xe9 setting number " + QByteArray::number(v) +
                         " of this program, with a description long enough to look real\"\n";
                 break;
-            default:
-                text += name + "hex:" + QByteArray(48, char(k)).toHex(',') + "\n";
+            default: text += name + "hex:" + QByteArray(48, char(k)).toHex(',') + "\n";
             }
         }
     }

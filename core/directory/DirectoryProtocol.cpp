@@ -80,7 +80,8 @@ void AnswerAlreadyListed(const QString &ipAddress, const QString &localAddress)
                MsgButtons::OK, MsgIcon::None, QStringLiteral("Skirmdeck"));
         return;
     }
-    const MsgResult answer = MsgBox(kAlreadyThere + kCrLf + QStringLiteral("Would you like to delete that server anyway?"),
+    const MsgResult answer = MsgBox(kAlreadyThere + kCrLf +
+                                        QStringLiteral("Would you like to delete that server anyway?"),
                                     MsgButtons::YesNo, MsgIcon::None, QStringLiteral("Skirmdeck"));
     if (answer != MsgResult::Yes)
         return;

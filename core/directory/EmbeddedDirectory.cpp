@@ -18,8 +18,8 @@ const QString kSource = QStringLiteral("Skirmdeck embedded directory");
 // An entry lives this long after it was posted or last refreshed.
 constexpr int64_t kLifetimeMicroseconds = int64_t(24) * 60 * 60 * 1000 * 1000;
 
-const QStringList kResultColumns = {QStringLiteral("ServerName"), QStringLiteral("IPAddress"),
-                                    QStringLiteral("Port"), QStringLiteral("Mods")};
+const QStringList kResultColumns = {QStringLiteral("ServerName"), QStringLiteral("IPAddress"), QStringLiteral("Port"),
+                                    QStringLiteral("Mods")};
 
 int64_t NowMicroseconds()
 {
@@ -33,10 +33,8 @@ RuntimeError SqliteError(sqlite3 *db, int code)
     const QString description = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
     switch (code & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return RuntimeError(direrr::TimedOut, description, kSource);
-    case SQLITE_CONSTRAINT:
-        return RuntimeError(direrr::CommandFailed, description, kSource);
+    case SQLITE_LOCKED: return RuntimeError(direrr::TimedOut, description, kSource);
+    case SQLITE_CONSTRAINT: return RuntimeError(direrr::CommandFailed, description, kSource);
     default:
         // The file itself is unusable (unreadable, full, damaged): the directory cannot be reached.
         return RuntimeError(direrr::ConnectFailed, description, kSource);
@@ -134,9 +132,9 @@ private:
 void RequireArguments(const QString &procedure, const QStringList &arguments, qsizetype count)
 {
     if (arguments.size() != count)
-        throw RuntimeError(direrr::CommandFailed,
-                           QStringLiteral("%1 takes %2 arguments, %3 given").arg(procedure).arg(count).arg(arguments.size()),
-                           kSource);
+        throw RuntimeError(
+            direrr::CommandFailed,
+            QStringLiteral("%1 takes %2 arguments, %3 given").arg(procedure).arg(count).arg(arguments.size()), kSource);
 }
 
 QList<int> ResultIndexes(const QStringList &columns)

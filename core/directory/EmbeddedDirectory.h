@@ -2,7 +2,6 @@
 
 #include "core/directory/DirectoryConnection.h"
 
-
 struct sqlite3;
 
 // The directory kept in a local SQLite file, for a computer without a shared directory.

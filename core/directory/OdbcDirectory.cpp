@@ -49,10 +49,9 @@ bool BindArguments(const OdbcStatement &statement, const QStringList &arguments,
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         lengths[size_t(i)] = SQLLEN(argument.size() * qsizetype(sizeof(SQLWCHAR)));
-        const SQLRETURN rc =
-            SQLBindParameter(statement.handle(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                             SQLULEN(qMax<qsizetype>(argument.size(), 1)), 0, OdbcText(argument),
-                             lengths[size_t(i)], &lengths[size_t(i)]);
+        const SQLRETURN rc = SQLBindParameter(statement.handle(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                              SQL_WVARCHAR, SQLULEN(qMax<qsizetype>(argument.size(), 1)), 0,
+                                              OdbcText(argument), lengths[size_t(i)], &lengths[size_t(i)]);
         if (!OdbcSucceeded(rc))
             return false;
     }
@@ -110,10 +109,7 @@ SQLSMALLINT ResultColumnCount(const OdbcStatement &statement)
 }
 
 // Goes on to the next result; an error the procedure raised late (after a first result) surfaces here.
-bool NextResult(const OdbcStatement &statement)
-{
-    return FoundMore(SQLMoreResults(statement.handle()), statement);
-}
+bool NextResult(const OdbcStatement &statement) { return FoundMore(SQLMoreResults(statement.handle()), statement); }
 
 } // namespace
 

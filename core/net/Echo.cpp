@@ -17,18 +17,12 @@ int32_t fromUnreachableCode(int code)
     case ICMP_NET_UNREACH:
     case ICMP_NET_UNKNOWN:
     case ICMP_NET_ANO:
-    case ICMP_NET_UNR_TOS:
-        return DestNetUnreachable;
-    case ICMP_PROT_UNREACH:
-        return DestProtUnreachable;
-    case ICMP_PORT_UNREACH:
-        return DestPortUnreachable;
-    case ICMP_FRAG_NEEDED:
-        return PacketTooBig;
-    case ICMP_SR_FAILED:
-        return BadRoute;
-    default:
-        return DestHostUnreachable;
+    case ICMP_NET_UNR_TOS: return DestNetUnreachable;
+    case ICMP_PROT_UNREACH: return DestProtUnreachable;
+    case ICMP_PORT_UNREACH: return DestPortUnreachable;
+    case ICMP_FRAG_NEEDED: return PacketTooBig;
+    case ICMP_SR_FAILED: return BadRoute;
+    default: return DestHostUnreachable;
     }
 }
 
@@ -37,16 +31,11 @@ int32_t fromUnreachableCode(int code)
 int32_t fromIcmpError(int type, int code)
 {
     switch (type) {
-    case ICMP_DEST_UNREACH:
-        return fromUnreachableCode(code);
-    case ICMP_TIME_EXCEEDED:
-        return code == ICMP_EXC_FRAGTIME ? TtlExpiredReassem : TtlExpiredTransit;
-    case ICMP_PARAMETERPROB:
-        return ParamProblem;
-    case ICMP_SOURCE_QUENCH:
-        return SourceQuench;
-    default:
-        return GeneralFailure;
+    case ICMP_DEST_UNREACH: return fromUnreachableCode(code);
+    case ICMP_TIME_EXCEEDED: return code == ICMP_EXC_FRAGTIME ? TtlExpiredReassem : TtlExpiredTransit;
+    case ICMP_PARAMETERPROB: return ParamProblem;
+    case ICMP_SOURCE_QUENCH: return SourceQuench;
+    default: return GeneralFailure;
     }
 }
 
@@ -54,18 +43,13 @@ int32_t fromSendErrno(int error)
 {
     switch (error) {
     case ENETUNREACH:
-    case ENETDOWN:
-        return DestNetUnreachable;
+    case ENETDOWN: return DestNetUnreachable;
     case EHOSTUNREACH:
-    case EHOSTDOWN:
-        return DestHostUnreachable;
-    case EMSGSIZE:
-        return PacketTooBig;
+    case EHOSTDOWN: return DestHostUnreachable;
+    case EMSGSIZE: return PacketTooBig;
     case ENOBUFS:
-    case ENOMEM:
-        return NoResources;
-    default:
-        return GeneralFailure;
+    case ENOMEM: return NoResources;
+    default: return GeneralFailure;
     }
 }
 

@@ -37,8 +37,8 @@ std::atomic<uint16_t> nextSequence{1};
 
 uint16_t rawIdentifier()
 {
-    static const uint16_t id =
-        static_cast<uint16_t>((static_cast<uint32_t>(::getpid()) ^ QRandomGenerator::system()->generate()) & 0xFFFFu);
+    static const uint16_t id = static_cast<uint16_t>(
+        (static_cast<uint32_t>(::getpid()) ^ QRandomGenerator::system()->generate()) & 0xFFFFu);
     return id;
 }
 
@@ -153,8 +153,7 @@ std::optional<EchoResult> drainIncoming(int fd, bool raw, const Pending &pending
     for (int i = 0; i < 64; ++i) {
         sockaddr_in from{};
         socklen_t fromLength = sizeof(from);
-        const ssize_t n =
-            ::recvfrom(fd, buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
+        const ssize_t n = ::recvfrom(fd, buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
         if (n < 0)
             return std::nullopt;
         if (auto result = matchPacket(buffer, static_cast<size_t>(n), ipv4::fromInAddr(from.sin_addr), raw, pending))

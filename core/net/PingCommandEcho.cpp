@@ -26,16 +26,20 @@ QString findPing()
 {
     QString found = QStandardPaths::findExecutable(QStringLiteral("ping"));
     if (found.isEmpty())
-        found = QStandardPaths::findExecutable(QStringLiteral("ping"),
-                                               {QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
-                                                QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        found = QStandardPaths::findExecutable(
+            QStringLiteral("ping"),
+            {QStringLiteral("/usr/bin"), QStringLiteral("/bin"), QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
     return found;
 }
 
 QStringList arguments(uint32_t address, const QByteArray &payload, int timeoutMs)
 {
-    QStringList args{QStringLiteral("-n"), QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-s"),
-                     QString::number(payload.size()), QStringLiteral("-W"),
+    QStringList args{QStringLiteral("-n"),
+                     QStringLiteral("-c"),
+                     QStringLiteral("1"),
+                     QStringLiteral("-s"),
+                     QString::number(payload.size()),
+                     QStringLiteral("-W"),
                      QString::number(std::max(timeoutMs, 1) / 1000.0, 'f', 3)};
     // The pattern option takes at most 16 bytes; it makes the command send our own text.
     if (!payload.isEmpty() && payload.size() <= 16)

@@ -28,8 +28,8 @@ bool CErrorUtil::IsRuntimeError(int32_t &lngErrNumber) const
 void CErrorUtil::DisplayErrorMessage(const RuntimeError &errError, const QString &strMsgTitle,
                                      const QString &strFriendlyErrMsg) const
 {
-    const QString detail = QStringLiteral("Error number ") + QString::number(errError.number()) + QStringLiteral(" - ") +
-                           errError.description() + QStringLiteral(" in ") + errError.source();
+    const QString detail = QStringLiteral("Error number ") + QString::number(errError.number()) +
+                           QStringLiteral(" - ") + errError.description() + QStringLiteral(" in ") + errError.source();
     int32_t number = errError.number();
     QString message;
     if (IsRuntimeError(number)) {

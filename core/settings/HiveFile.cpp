@@ -22,10 +22,7 @@ constexpr uint64_t kTicks1601To1970 = 116444736000000000ull;
 
 const char kHexDigits[] = "0123456789abcdef";
 
-bool isHexDigit(char16_t c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHexDigit(char16_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 int hexValue(char c)
 {
@@ -38,10 +35,7 @@ int hexValue(char c)
     return -1;
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 // The output is built in std::string: its appends are inline, which matters for megabytes.
 using Out = std::string;
@@ -101,15 +95,17 @@ template <class UnitAt> void appendEscaped(Out &out, size_t n, UnitAt &&unitAt, 
 void appendEscapedName(Out &out, const QString &name, char delim0, char delim1)
 {
     const QChar *units = name.constData();
-    appendEscaped(out, static_cast<size_t>(name.size()), [units](size_t i) { return units[i].unicode(); }, delim0, delim1);
+    appendEscaped(
+        out, static_cast<size_t>(name.size()), [units](size_t i) { return units[i].unicode(); }, delim0, delim1);
 }
 
 // UTF-16LE data without its final NUL.
 void appendEscapedData(Out &out, const QByteArray &data)
 {
     const char *bytes = data.constData();
-    appendEscaped(out, static_cast<size_t>(data.size() / 2 - 1),
-                  [bytes](size_t i) { return char16_t(qFromLittleEndian<quint16>(bytes + 2 * i)); }, '"', '"');
+    appendEscaped(
+        out, static_cast<size_t>(data.size() / 2 - 1),
+        [bytes](size_t i) { return char16_t(qFromLittleEndian<quint16>(bytes + 2 * i)); }, '"', '"');
 }
 
 QByteArray bytesOf(const std::u16string &units)
@@ -276,7 +272,14 @@ bool parseString(QByteArrayView line, qsizetype &pos, char delim, std::u16string
             out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(value));
             break;
         }
-        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
             unsigned value = static_cast<unsigned>(e - '0');
             for (int digits = 1; digits < 3 && pos < n && line[pos] >= '0' && line[pos] <= '7'; ++digits)
                 value = value * 8 + static_cast<unsigned>(line[pos++] - '0');
@@ -497,8 +500,9 @@ Key::Key(QString name) : m_name(std::move(name)), m_folded(foldName(m_name)) {}
 
 std::vector<std::unique_ptr<Key>>::const_iterator Key::subKeyPos(QStringView folded) const
 {
-    return std::lower_bound(m_subKeys.begin(), m_subKeys.end(), folded,
-                            [](const std::unique_ptr<Key> &key, QStringView f) { return compareFolded(key->folded(), f) < 0; });
+    return std::lower_bound(
+        m_subKeys.begin(), m_subKeys.end(), folded,
+        [](const std::unique_ptr<Key> &key, QStringView f) { return compareFolded(key->folded(), f) < 0; });
 }
 
 std::vector<Value>::const_iterator Key::valuePos(QStringView folded) const
@@ -730,10 +734,8 @@ std::optional<HiveFile> HiveFile::parse(QByteArrayView text, ParseError *error)
                 return fail("bad key option");
             break;
         case ';':
-        case '\0':
-            break;
-        default:
-            return fail("unexpected text");
+        case '\0': break;
+        default: return fail("unexpected text");
         }
     }
     // Blank lines that led into the first section are written again with each section.

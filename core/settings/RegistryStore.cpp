@@ -32,9 +32,9 @@ struct FileSig {
     {
         if (exists != o.exists)
             return false;
-        return !exists || (dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-                           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
-                           ctime.tv_nsec == o.ctime.tv_nsec);
+        return !exists ||
+               (dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+                mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec);
     }
 
     QByteArray text() const
@@ -242,10 +242,7 @@ QStringList viewPath(const QString &key, const hive::HiveFile &tree, bool wow64V
     return parts;
 }
 
-RegValue toRegValue(const hive::Value &value)
-{
-    return RegValue{value.name, value.type, value.data};
-}
+RegValue toRegValue(const hive::Value &value) { return RegValue{value.name, value.type, value.data}; }
 
 } // namespace
 
@@ -366,7 +363,4 @@ bool RegistryStore::deleteValue(const QString &key, const QString &name)
     });
 }
 
-bool RegistryStore::isReadable()
-{
-    return m_cache->usable();
-}
+bool RegistryStore::isReadable() { return m_cache->usable(); }

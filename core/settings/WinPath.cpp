@@ -59,7 +59,8 @@ QString ToLocalPath(const QString &storedPath, const QString &prefix)
     QString current = QDir(prefix).filePath(QStringLiteral("dosdevices/") + drive);
     if (!QFileInfo(current).isDir())
         return QString();
-    const QStringList parts = storedPath.mid(2).split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts);
+    const QStringList parts = storedPath.mid(2).split(QRegularExpression(QStringLiteral("[\\\\/]")),
+                                                      Qt::SkipEmptyParts);
     for (const QString &part : parts) {
         if (part == QLatin1String(".") || part == QLatin1String(".."))
             return QString();

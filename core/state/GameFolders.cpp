@@ -19,7 +19,8 @@ QString FindGameFile(const QString &storedPath, const QString &fileName)
 QStringList ModFolderNames(const QString &storedPath)
 {
     const QString folder = LocalGameFolder(storedPath);
-    const QString mods = folder.isEmpty() ? QString() : winpath::FindEntry(folder, QStringLiteral("Mods"), winpath::Kind::Folder);
+    const QString mods = folder.isEmpty() ? QString()
+                                          : winpath::FindEntry(folder, QStringLiteral("Mods"), winpath::Kind::Folder);
     if (mods.isEmpty())
         throw RuntimeError(vberr::PathNotFound);
     // Listed by name, as a folder list shows them.

@@ -81,8 +81,7 @@ std::optional<LaunchPlan> PlanLaunch(const QString &game, LaunchMode mode, const
         return std::nullopt;
     const QStringList args = argumentsFor(mode, mod, host, port);
     const QString exe = QString::fromLatin1(mode == LaunchMode::Create ? entry->createExe : entry->joinExe);
-    return LaunchPlan{exe + args.join(QLatin1Char(' ')), exe.trimmed(), args,
-                      entry->useRSPath ? gRSPath : gRB6Path};
+    return LaunchPlan{exe + args.join(QLatin1Char(' ')), exe.trimmed(), args, entry->useRSPath ? gRSPath : gRB6Path};
 }
 
 void RunLaunch(const LaunchPlan &plan)

@@ -118,8 +118,9 @@ void frmPostServer::cmdPostServer_Click()
 
 void frmPostServer::PostServer()
 {
-    const PostRequest request{txtServerName->text(), gGameType,           txtIPAddress->text(), txtPort->text(),
-                              txtMods->text(),       cboConnection->currentText(), txtServerKey->text()};
+    const PostRequest request{txtServerName->text(), gGameType,       txtIPAddress->text(),
+                              txtPort->text(),       txtMods->text(), cboConnection->currentText(),
+                              txtServerKey->text()};
     switch (::PostServer(request)) {
     case PostResult::Posted: accept(); break;
     case PostResult::AlreadyListed: AnswerAlreadyListed(txtIPAddress->text(), LocalIPAddress()); break;

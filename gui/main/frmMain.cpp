@@ -80,7 +80,8 @@ void frmMain::BuildControls()
     BuildGameFrame();
     ImgLogo = image(this, QStringLiteral(":/skirmdeck/logo.png"), 90, 1230, 2100, 1200);
     ImgLogo->setScaledContents(true);
-    imgFavDB1 = make<QLabel>(this, 2295, 120, 1185, 960, QStringLiteral("Press to launch the Favorite/DB servers list"));
+    imgFavDB1 = make<QLabel>(this, 2295, 120, 1185, 960,
+                             QStringLiteral("Press to launch the Favorite/DB servers list"));
     imgFavDB = make<QLabel>(this, 2295, 120, 1170, 960);
     imgFavDB->hide();
     BuildQuickLaunch();
@@ -105,7 +106,8 @@ void frmMain::BuildQuickLaunch()
     // These sit on the window itself, over the frame.
     txtIP = make<QLineEdit>(this, 3600, 570, 1575, 285, QStringLiteral("Enter the Server IP here"));
     txtPort = make<QLineEdit>(this, 5280, 570, 615, 285, QStringLiteral("Enter the Servers Port here"));
-    cmdJoin = button(this, QStringLiteral("Join"), 3600, 900, 495, 375, QStringLiteral("Press to Connect to the Server IP"));
+    cmdJoin = button(this, QStringLiteral("Join"), 3600, 900, 495, 375,
+                     QStringLiteral("Press to Connect to the Server IP"));
     cmdCreate = button(this, QStringLiteral("Create"), 4095, 900, 615, 375, QStringLiteral("Press to Create a game"));
     cmdCheckStatus = button(this, QStringLiteral("Check Status"), 4710, 900, 1215, 375,
                             QStringLiteral("Press to check if the Server is Up"));
@@ -113,9 +115,11 @@ void frmMain::BuildQuickLaunch()
                             QStringLiteral("This light denotes if the Game is up or not"));
     imgStatus = make<QLabel>(frmQuicklnch, 450, 1425, 255, 255);
     lblPing = label(frmQuicklnch, QStringLiteral("Ping:"), 1665, 1215, 375, 165);
-    lblPingTime = label(frmQuicklnch, QString(), 1650, 1425, 720, 255, QStringLiteral("This is the ping to the server"));
+    lblPingTime = label(frmQuicklnch, QString(), 1650, 1425, 720, 255,
+                        QStringLiteral("This is the ping to the server"));
     lblMod = label(frmQuicklnch, QStringLiteral("Mod:"), 105, 1935, 375, 255);
-    cboMods = make<QComboBox>(frmQuicklnch, 525, 1875, 1935, 315, QStringLiteral("Click here to select which mods to use"));
+    cboMods = make<QComboBox>(frmQuicklnch, 525, 1875, 1935, 315,
+                              QStringLiteral("Click here to select which mods to use"));
     cboMods->setEditable(false);
     for (QLabel *small : {lblServerIP, lblPort, lblServerstatus, lblPing})
         small->setFont(smallFonts());

@@ -160,8 +160,8 @@ void frmMain::cmdPost_Click()
             dialog.exec();
             return;
         }
-        if (MsgBox(QStringLiteral("Are you sure you want to remove your Server from the Server List"), MsgButtons::YesNo,
-                   MsgIcon::None, QStringLiteral("Remove Server")) == MsgResult::Yes)
+        if (MsgBox(QStringLiteral("Are you sure you want to remove your Server from the Server List"),
+                   MsgButtons::YesNo, MsgIcon::None, QStringLiteral("Remove Server")) == MsgResult::Yes)
             DeleteServerFromDB();
     });
 }

@@ -13,10 +13,14 @@ GeneralOptTables BuildRSOptTables()
 {
     GeneralOptTables tables;
     tables.GameOpts = {
-        Opt("PlayIntroMovie", "Intro Movie On"), Opt("GoreOn", "Blood"),
-        Opt("autotarget", "Auto Targetting"),    Opt("AlwaysRun", "Always Run"),
-        Opt("CDMusicOn", "CD Music"),            Opt("ActionMusicOn", "Action Music"),
-        Opt("UseMaxSounds", "Use Max Sounds"),   Opt("RecordMission", "Record Mission"),
+        Opt("PlayIntroMovie", "Intro Movie On"),
+        Opt("GoreOn", "Blood"),
+        Opt("autotarget", "Auto Targetting"),
+        Opt("AlwaysRun", "Always Run"),
+        Opt("CDMusicOn", "CD Music"),
+        Opt("ActionMusicOn", "Action Music"),
+        Opt("UseMaxSounds", "Use Max Sounds"),
+        Opt("RecordMission", "Record Mission"),
     };
     tables.GraphicOpts = {
         Opt("ShowFog", "Show Fog"),
@@ -54,10 +58,10 @@ const QStringList &ResolutionList()
 {
     // "1028x1024" is the games' own spelling of that entry and is stored as written.
     static const QStringList list = {
-        QStringLiteral("320x200"),   QStringLiteral("320x240"),   QStringLiteral("400x300"),
-        QStringLiteral("512x384"),   QStringLiteral("600x400"),   QStringLiteral("640x480"),
-        QStringLiteral("800x600"),   QStringLiteral("960x720"),   QStringLiteral("1024x768"),
-        QStringLiteral("1152x864"),  QStringLiteral("1028x1024"), QStringLiteral("1600x1200"),
+        QStringLiteral("320x200"),  QStringLiteral("320x240"),   QStringLiteral("400x300"),
+        QStringLiteral("512x384"),  QStringLiteral("600x400"),   QStringLiteral("640x480"),
+        QStringLiteral("800x600"),  QStringLiteral("960x720"),   QStringLiteral("1024x768"),
+        QStringLiteral("1152x864"), QStringLiteral("1028x1024"), QStringLiteral("1600x1200"),
     };
     return list;
 }

@@ -13,12 +13,9 @@ CatalogEntry Entry(const char *displayName, const char *fileName)
 Catalog CommonPistols()
 {
     return {
-        Entry("92FS 9mm", "sw_9mm.wpn"),
-        Entry("92FS 9mm-SD", "sw_9mmsd.wpn"),
-        Entry("HK .40 USP", "sw_40.wpn"),
-        Entry("HK .40 USP-SD", "sw_40sd.wpn"),
-        Entry("HK .45 Mark23", "sw_45.wpn"),
-        Entry("HK .45 Mark23-SD", "sw_45sd.wpn"),
+        Entry("92FS 9mm", "sw_9mm.wpn"),     Entry("92FS 9mm-SD", "sw_9mmsd.wpn"),
+        Entry("HK .40 USP", "sw_40.wpn"),    Entry("HK .40 USP-SD", "sw_40sd.wpn"),
+        Entry("HK .45 Mark23", "sw_45.wpn"), Entry("HK .45 Mark23-SD", "sw_45sd.wpn"),
     };
 }
 
@@ -71,12 +68,8 @@ const Catalog &RSPrimaryWeps()
 const Catalog &RB6PrimaryWeps()
 {
     static const Catalog table = {
-        Entry("HK MP5A5", "pw_mp5.wpn"),
-        Entry("HK MP5A5 SD", "pw_mp5sd.wpn"),
-        Entry("HK MP5-PDW", "pw_mp5k.wpn"),
-        Entry("CAR15", "pw_car15.wpn"),
-        Entry("M16", "pw_m16.wpn"),
-        Entry("Benelli 12ga.", "pw_shotgun.wpn"),
+        Entry("HK MP5A5", "pw_mp5.wpn"), Entry("HK MP5A5 SD", "pw_mp5sd.wpn"), Entry("HK MP5-PDW", "pw_mp5k.wpn"),
+        Entry("CAR15", "pw_car15.wpn"),  Entry("M16", "pw_m16.wpn"),           Entry("Benelli 12ga.", "pw_shotgun.wpn"),
     };
     return table;
 }
@@ -84,14 +77,10 @@ const Catalog &RB6PrimaryWeps()
 const Catalog &EWPrimaryWeps()
 {
     static const Catalog table = {
-        Entry("HK MP5A5", "pw_mp5.wpn"),
-        Entry("HK MP5A5 SD", "pw_mp5sd.wpn"),
-        Entry("HK MP5-PDW", "pw_mp5k.wpn"),
-        Entry("CAR15", "pw_car15.wpn"),
-        Entry("M16", "pw_m16.wpn"),
-        Entry("G36", "pw_g36k.wpn"),
-        Entry("G3", "pw_g3a3.wpn"),
-        Entry("Benelli 12ga.", "pw_shotgun.wpn"),
+        Entry("HK MP5A5", "pw_mp5.wpn"),    Entry("HK MP5A5 SD", "pw_mp5sd.wpn"),
+        Entry("HK MP5-PDW", "pw_mp5k.wpn"), Entry("CAR15", "pw_car15.wpn"),
+        Entry("M16", "pw_m16.wpn"),         Entry("G36", "pw_g36k.wpn"),
+        Entry("G3", "pw_g3a3.wpn"),         Entry("Benelli 12ga.", "pw_shotgun.wpn"),
     };
     return table;
 }

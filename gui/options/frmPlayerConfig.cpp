@@ -45,10 +45,7 @@ QLineEdit *NewNameBox(QWidget *parent)
     return box;
 }
 
-QLabel *NewLabel(QWidget *parent, const char *caption)
-{
-    return new QLabel(QString::fromLatin1(caption), parent);
-}
+QLabel *NewLabel(QWidget *parent, const char *caption) { return new QLabel(QString::fromLatin1(caption), parent); }
 
 // Captions were measured for a narrow 8-point face; with a wider standard face a caption
 // grows to the right rather than losing its last letters.

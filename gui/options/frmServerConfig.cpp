@@ -21,9 +21,9 @@ constexpr std::array kRB6OptIndices = {0, 1, 2, 3, 4, 5, 12};
 
 // Left, top, width, height of boxes 0 to 11, inside the session frame.
 constexpr int kSessionBoxPlaces[12][4] = {
-    {240, 360, 1575, 255},   {2280, 360, 1815, 255},  {4320, 360, 1695, 255},  {240, 720, 1815, 255},
-    {2280, 720, 1935, 255},  {4320, 720, 1815, 255},  {240, 1080, 1815, 255},  {2280, 1125, 1935, 255},
-    {4320, 1080, 1815, 255}, {240, 1440, 1935, 255},  {2280, 1440, 1935, 375}, {4320, 1440, 1815, 375},
+    {240, 360, 1575, 255},   {2280, 360, 1815, 255}, {4320, 360, 1695, 255},  {240, 720, 1815, 255},
+    {2280, 720, 1935, 255},  {4320, 720, 1815, 255}, {240, 1080, 1815, 255},  {2280, 1125, 1935, 255},
+    {4320, 1080, 1815, 255}, {240, 1440, 1935, 255}, {2280, 1440, 1935, 375}, {4320, 1440, 1815, 375},
 };
 
 const QString kServerNameValue = QStringLiteral("MultiplayerServerName");
@@ -118,7 +118,7 @@ void frmServerConfig::BuildSessionFrame()
 
 void frmServerConfig::SetTabOrder()
 {
-    QList<QWidget *> order = {txtServername, txtMOTD, chkServerOpts[kUsePasswordIndex], txtPW, cboMaxPlayers,
+    QList<QWidget *> order = {txtServername, txtMOTD,  chkServerOpts[kUsePasswordIndex], txtPW, cboMaxPlayers,
                               cboGameLength, cmdUpdate};
     for (int i = 0; i < kUsePasswordIndex; ++i)
         order << chkServerOpts[i];
@@ -134,8 +134,7 @@ void frmServerConfig::ConnectHandlers()
     connect(cmdUpdate, &QPushButton::clicked, this, &frmServerConfig::cmdUpdate_Click);
     // A state set from code counts as a click too, as the password box must follow box 12 while loading.
     for (int i = 0; i < kServerOptCount; ++i)
-        connect(chkServerOpts[i], &QCheckBox::stateChanged, this,
-                [this, i] { chkServerOpts_Click(i); });
+        connect(chkServerOpts[i], &QCheckBox::stateChanged, this, [this, i] { chkServerOpts_Click(i); });
 }
 
 void frmServerConfig::Form_Load()

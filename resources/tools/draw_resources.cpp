@@ -47,8 +47,8 @@ void DrawEmblem(QPainter &p, const QRectF &box)
     QPainterPath shield;
     shield.moveTo(box.left() + w * 0.5, box.top());
     shield.lineTo(box.right(), box.top() + h * 0.14);
-    shield.cubicTo(box.right(), box.top() + h * 0.62, box.left() + w * 0.78, box.top() + h * 0.86,
-                   box.left() + w * 0.5, box.bottom());
+    shield.cubicTo(box.right(), box.top() + h * 0.62, box.left() + w * 0.78, box.top() + h * 0.86, box.left() + w * 0.5,
+                   box.bottom());
     shield.cubicTo(box.left() + w * 0.22, box.top() + h * 0.86, box.left(), box.top() + h * 0.62, box.left(),
                    box.top() + h * 0.14);
     shield.closeSubpath();

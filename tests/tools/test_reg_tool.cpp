@@ -40,12 +40,9 @@ private slots:
     {
         TempHive hive;
         const QList<QStringList> adds = {
-            {"/v", "PlayerName", "/d", "Caf\u00e9 \"Ding\""},
-            {"/v", "Port", "/t", "REG_DWORD", "/d", "0x2a"},
-            {"/v", "Big", "/t", "REG_QWORD", "/d", "4294967296"},
-            {"/v", "Bytes", "/t", "reg_binary", "/d", "0a0BfF"},
-            {"/v", "Mods", "/t", "REG_MULTI_SZ", "/d", "a\\0b"},
-            {"/ve", "/d", "dflt"},
+            {"/v", "PlayerName", "/d", "Caf\u00e9 \"Ding\""},     {"/v", "Port", "/t", "REG_DWORD", "/d", "0x2a"},
+            {"/v", "Big", "/t", "REG_QWORD", "/d", "4294967296"}, {"/v", "Bytes", "/t", "reg_binary", "/d", "0a0BfF"},
+            {"/v", "Mods", "/t", "REG_MULTI_SZ", "/d", "a\\0b"},  {"/ve", "/d", "dflt"},
         };
         for (const QStringList &args : adds) {
             const Run run = reg(hive, QStringList{"add", kKey} + args);
@@ -55,20 +52,22 @@ private slots:
 
         const Run all = reg(hive, {"query", "hkey_local_machine\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD\\"});
         QCOMPARE(all.status, 0);
-        QCOMPARE(all.out, kShown + "\n"
-                                   "    (Default)    REG_SZ    dflt\n"
-                                   "    Big    REG_QWORD    0x100000000\n"
-                                   "    Bytes    REG_BINARY    0A0BFF\n"
-                                   "    Mods    REG_MULTI_SZ    a\\0b\n"
-                                   "    PlayerName    REG_SZ    Caf\u00e9 \"Ding\"\n"
-                                   "    Port    REG_DWORD    0x2a\n" +
+        QCOMPARE(all.out, kShown +
+                              "\n"
+                              "    (Default)    REG_SZ    dflt\n"
+                              "    Big    REG_QWORD    0x100000000\n"
+                              "    Bytes    REG_BINARY    0A0BFF\n"
+                              "    Mods    REG_MULTI_SZ    a\\0b\n"
+                              "    PlayerName    REG_SZ    Caf\u00e9 \"Ding\"\n"
+                              "    Port    REG_DWORD    0x2a\n" +
                               kShown + "\\Sub\n");
         QCOMPARE(reg(hive, {"query", kKey, "/v", "port"}).out, kShown + "\n    Port    REG_DWORD    0x2a\n");
 
         // Stored as Windows stores them: UTF-16 strings with their NUL, as Wine writes them.
         const QByteArray text = hive.read();
-        for (const char *line : {"\"PlayerName\"=\"Caf\\xe9 \\\"Ding\\\"\"\n", "\"Port\"=dword:0000002a\n",
-                                 "\"Big\"=hex(b):00,00,00,00,01,00,00,00\n", "\"Mods\"=str(7):\"a\\0b\\0\"\n", "@=\"dflt\"\n"})
+        for (const char *line :
+             {"\"PlayerName\"=\"Caf\\xe9 \\\"Ding\\\"\"\n", "\"Port\"=dword:0000002a\n",
+              "\"Big\"=hex(b):00,00,00,00,01,00,00,00\n", "\"Mods\"=str(7):\"a\\0b\\0\"\n", "@=\"dflt\"\n"})
             QVERIFY2(text.contains(line), line);
 
         QCOMPARE(reg(hive, {"delete", kKey, "/v", "BIG", "/f"}).status, 0);
@@ -85,7 +84,9 @@ private slots:
         QVERIFY(hive.read().contains("[Software\\\\Wow6432Node\\\\Red Storm Entertainment\\\\RAVENSHIELD] "));
         QCOMPARE(reg(hive, {"query", kKey, "/v", "p", "/reg:32"}).status, 0);
         QCOMPARE(reg(hive, {"query", kKey, "/reg:64"}).status, 1);
-        QCOMPARE(reg(hive, {"query", "HKLM\\Software\\Wow6432Node\\Red Storm Entertainment\\RAVENSHIELD", "/reg:64"}).status, 0);
+        QCOMPARE(
+            reg(hive, {"query", "HKLM\\Software\\Wow6432Node\\Red Storm Entertainment\\RAVENSHIELD", "/reg:64"}).status,
+            0);
     }
 
     void failures_data()
@@ -102,8 +103,8 @@ private slots:
                                     << "Invalid binary data";
         QTest::newRow("missing value") << QStringList{"query", kKey, "/v", "Nope"}
                                        << "reg: Unable to find the specified registry value";
-        QTest::newRow("delete missing key") << QStringList{"delete", kKey + "\\Nope", "/f"}
-                                            << "reg: Unable to find the specified registry key";
+        QTest::newRow("delete missing key")
+            << QStringList{"delete", kKey + "\\Nope", "/f"} << "reg: Unable to find the specified registry key";
     }
     void failures()
     {

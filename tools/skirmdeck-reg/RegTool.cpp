@@ -17,10 +17,18 @@ struct TypeName {
 };
 
 const TypeName kTypeNames[] = {
-    {REG_NONE, "REG_NONE"},         {REG_SZ, "REG_SZ"},     {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
-    {REG_BINARY, "REG_BINARY"},     {REG_DWORD, "REG_DWORD"}, {5, "REG_DWORD_BIG_ENDIAN"},
-    {6, "REG_LINK"},                {REG_MULTI_SZ, "REG_MULTI_SZ"}, {8, "REG_RESOURCE_LIST"},
-    {9, "REG_FULL_RESOURCE_DESCRIPTOR"}, {10, "REG_RESOURCE_REQUIREMENTS_LIST"}, {REG_QWORD, "REG_QWORD"},
+    {REG_NONE, "REG_NONE"},
+    {REG_SZ, "REG_SZ"},
+    {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_BINARY, "REG_BINARY"},
+    {REG_DWORD, "REG_DWORD"},
+    {5, "REG_DWORD_BIG_ENDIAN"},
+    {6, "REG_LINK"},
+    {REG_MULTI_SZ, "REG_MULTI_SZ"},
+    {8, "REG_RESOURCE_LIST"},
+    {9, "REG_FULL_RESOURCE_DESCRIPTOR"},
+    {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
+    {REG_QWORD, "REG_QWORD"},
 };
 
 // The types add accepts.
@@ -84,8 +92,7 @@ QString formatData(const RegValue &value)
         if (value.data.size() == 8)
             return QStringLiteral("0x") + QString::number(qFromLittleEndian<quint64>(value.data.constData()), 16);
         break;
-    default:
-        break;
+    default: break;
     }
     return QString::fromLatin1(value.data.toHex().toUpper());
 }
@@ -221,7 +228,8 @@ int RegTool::run(const QStringList &args)
         return fail(QStringLiteral("reg: Invalid syntax: a key is needed.\n") + usage());
     const auto path = keyPath(args[1]);
     if (!path)
-        return fail(QStringLiteral("reg: Invalid key name: %1 (only HKLM\\... or HKEY_LOCAL_MACHINE\\...)").arg(args[1]));
+        return fail(
+            QStringLiteral("reg: Invalid key name: %1 (only HKLM\\... or HKEY_LOCAL_MACHINE\\...)").arg(args[1]));
     options.path = *path;
     options.shown = path->isEmpty() ? kRootName : kRootName + QLatin1Char('\\') + *path;
 
@@ -328,7 +336,8 @@ int RegTool::add(RegistryStore &store, const Options &options)
     case REG_QWORD: {
         const auto number = parseNumber(data, *type == REG_DWORD ? 0xffffffffull : ~0ull);
         if (!number)
-            return fail(QStringLiteral("reg: Invalid number [%1]: give a decimal number or 0x and hex digits").arg(data));
+            return fail(
+                QStringLiteral("reg: Invalid number [%1]: give a decimal number or 0x and hex digits").arg(data));
         bytes = QByteArray(*type == REG_DWORD ? 4 : 8, '\0');
         if (*type == REG_DWORD)
             qToLittleEndian<quint32>(static_cast<quint32>(*number), bytes->data());

@@ -8,13 +8,13 @@
 
 #include <sqlite3.h>
 
-
 namespace testpg {
 
 QString ConnectionString(const QString &port)
 {
     QFile portFile(qEnvironmentVariable("SKD_PG_STATE") + QStringLiteral("/port"));
-    const QString ownPort = portFile.open(QIODevice::ReadOnly) ? QString::fromLatin1(portFile.readAll()).trimmed() : QString();
+    const QString ownPort = portFile.open(QIODevice::ReadOnly) ? QString::fromLatin1(portFile.readAll()).trimmed()
+                                                               : QString();
     return QStringLiteral("DRIVER={Skirmdeck Test PostgreSQL};SERVER=127.0.0.1;PORT=%1;"
                           "DATABASE=skirmdeck_directory;UID=dirtest")
         .arg(port.isEmpty() ? ownPort : port);
@@ -67,7 +67,8 @@ bool InsertExpired(const QString &name, const QString &ip, const QString &key, c
     // PostgreSQL keeps a time stamp, the embedded file microseconds since 1970.
     const QString posted = embeddedPath.isEmpty()
                                ? QStringLiteral("now() - interval '25 hours'")
-                               : QStringLiteral("CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
+                               : QStringLiteral(
+                                     "CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
     const QString sql = QStringLiteral("INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, "
                                        "connectiontype, serverkey, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
                                        "'2346', '', 'DSL', '%3', '%2', %4)")

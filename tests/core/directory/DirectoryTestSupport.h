@@ -4,7 +4,6 @@
 
 #include <QString>
 
-
 // The PostgreSQL cluster the test fixture started (SKD_PG_STATE names its state folder).
 namespace testpg {
 QString ConnectionString(const QString &port = QString());

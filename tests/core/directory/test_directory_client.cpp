@@ -45,7 +45,8 @@ private:
             lines.append(body());
         } catch (const RuntimeError &error) {
             const bool marked = error.description().contains(kAlreadyListedMarker);
-            lines.append(QStringLiteral("error %1").arg(error.number()) + (marked ? QStringLiteral(" listed") : QString()));
+            lines.append(QStringLiteral("error %1").arg(error.number()) +
+                         (marked ? QStringLiteral(" listed") : QString()));
         }
     }
 };
@@ -93,7 +94,8 @@ private slots:
         QFETCH(bool, postgres);
         DirectorySandbox sandbox;
         if (postgres) {
-            QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
+            QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")),
+                     "the test PostgreSQL is not running");
             sandbox.usePostgres();
         }
         const QString embedded = postgres ? QString() : sandbox.embeddedPath();

@@ -50,9 +50,9 @@ private slots:
                                          << QStringLiteral("[FreeTDS][SQL Server]Unable to connect");
         QTest::newRow("PostgreSQL") << QStringLiteral("DirectoryConnection") << testpg::ConnectionString(closed)
                                     << QStringLiteral("Connection refused");
-        QTest::newRow("driver not installed") << QStringLiteral("DirectoryConnection")
-                                              << QStringLiteral("DRIVER={No Such Driver};SERVER=127.0.0.1")
-                                              << QStringLiteral("No Such Driver");
+        QTest::newRow("driver not installed")
+            << QStringLiteral("DirectoryConnection") << QStringLiteral("DRIVER={No Such Driver};SERVER=127.0.0.1")
+            << QStringLiteral("No Such Driver");
     }
 
     void unreachableDirectory()
@@ -75,7 +75,8 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         DirectorySandbox sandbox;
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(QString::number(silent.serverPort())));
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"),
+                           testpg::ConnectionString(QString::number(silent.serverPort())));
 
         const CallOutcome outcome = ListAndFail();
         QCOMPARE(outcome.number, direrr::ConnectFailed);
@@ -92,7 +93,8 @@ private slots:
         {
             OdbcStatement lock(holder);
             QVERIFY(OdbcSucceeded(SQLExecDirectW(
-                lock.handle(), OdbcText(QStringLiteral("LOCK TABLE directory_entries IN ACCESS EXCLUSIVE MODE")), SQL_NTS)));
+                lock.handle(), OdbcText(QStringLiteral("LOCK TABLE directory_entries IN ACCESS EXCLUSIVE MODE")),
+                SQL_NTS)));
         }
         DirectorySandbox sandbox;
         sandbox.usePostgres();

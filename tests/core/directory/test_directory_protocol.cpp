@@ -16,7 +16,8 @@ const QStringList kPostSettings = {QStringLiteral("PostServerIP"), QStringLitera
 
 PostRequest Request(const QString &key)
 {
-    return {QStringLiteral("My Server"), kRogueSpear, kAddress, QStringLiteral("2346"), {}, QStringLiteral("Cable"), key};
+    return {QStringLiteral("My Server"), kRogueSpear, kAddress, QStringLiteral("2346"), {},
+            QStringLiteral("Cable"),     key};
 }
 
 QStringList Settings(DirectorySandbox &sandbox)
@@ -32,7 +33,8 @@ QStringList Boxes(ScriptedMessageBox &boxes)
 {
     QStringList shown;
     for (const ShownMessage &box : boxes.shown())
-        shown.append(box.title + (box.buttons == MsgButtons::YesNo ? QStringLiteral(" [YesNo] ") : QStringLiteral(" [OK] ")) +
+        shown.append(box.title +
+                     (box.buttons == MsgButtons::YesNo ? QStringLiteral(" [YesNo] ") : QStringLiteral(" [OK] ")) +
                      box.text + (box.icon == MsgIcon::None ? QString() : QStringLiteral(" (icon)")));
     boxes.clear();
     return shown;
@@ -44,14 +46,16 @@ int Listed()
     return rows ? int(rows->size()) : -1;
 }
 
-
 } // namespace
 
 class TestDirectoryProtocol : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running"); }
+    void init()
+    {
+        QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
+    }
 
     void postReannounceAndRemove()
     {
@@ -61,7 +65,8 @@ private slots:
         ScriptedMessageBox boxes;
 
         QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
-        QCOMPARE(Settings(sandbox), (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
+        QCOMPARE(Settings(sandbox),
+                 (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
         // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
         QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
         QCOMPARE(Listed(), 1);
@@ -69,10 +74,12 @@ private slots:
         QVERIFY(DeleteServerFromDB());
         QCOMPARE(Listed(), 0);
 
-        QCOMPARE(Boxes(boxes), (QStringList{
-                                   QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
-                                   QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
-                               }));
+        QCOMPARE(
+            Boxes(boxes),
+            (QStringList{
+                QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
+                QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
+            }));
         QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
         QCOMPARE(main.postedStates, (QList<bool>{true, false}));
     }
@@ -96,19 +103,21 @@ private slots:
         QVERIFY(main.postedStates.isEmpty());
 
         // context, CR LF, a blank, the driver's message and straight after it the number.
-        const QStringList contexts = {QStringLiteral("Could not make connection to Database"),
-                                      QStringLiteral("Error In Delete Server from DB"),
-                                      QStringLiteral("Error In Delete Server from DB"),
-                                      QStringLiteral("Error In UpdateServer from DB")};
+        const QStringList contexts = {
+            QStringLiteral("Could not make connection to Database"), QStringLiteral("Error In Delete Server from DB"),
+            QStringLiteral("Error In Delete Server from DB"), QStringLiteral("Error In UpdateServer from DB")};
         const QStringList shown = Boxes(boxes);
         QCOMPARE(shown.size(), 5);
         for (qsizetype i = 0; i < contexts.size(); ++i) {
-            QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")), qPrintable(shown[i]));
-            QVERIFY2(shown[i].endsWith(QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
-                                                      "TCP/IP connections?\nError Number -2147467259")),
+            QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")),
+                     qPrintable(shown[i]));
+            QVERIFY2(shown[i].endsWith(
+                         QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
+                                        "TCP/IP connections?\nError Number -2147467259")),
                      qPrintable(shown[i]));
         }
-        QCOMPARE(shown[4], QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
+        QCOMPARE(shown[4],
+                 QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
     }
 
     void missingSettingsSendEmptyTexts()

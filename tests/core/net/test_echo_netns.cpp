@@ -41,9 +41,9 @@ namespace {
 
 constexpr int kNoNamespace = 77;
 constexpr char kChildFlag[] = "--in-netns";
-constexpr uint32_t kLoopback = 0x0100007F;  // 127.0.0.1
-constexpr uint32_t kUnrouted = 0x0302010A;  // 10.1.2.3
-constexpr int kSlackMs = 400;               // scheduling on a busy machine, never the echo itself
+constexpr uint32_t kLoopback = 0x0100007F; // 127.0.0.1
+constexpr uint32_t kUnrouted = 0x0302010A; // 10.1.2.3
+constexpr int kSlackMs = 400;              // scheduling on a busy machine, never the echo itself
 const QRegularExpression kRoundTripText(QStringLiteral("^\\d+ms$"));
 
 bool writeFile(const char *path, const std::string &text)
@@ -220,12 +220,9 @@ enum class Kind { Datagram, Raw, Command };
 std::unique_ptr<Echo> makeEcho(Kind kind)
 {
     switch (kind) {
-    case Kind::Datagram:
-        return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Datagram);
-    case Kind::Raw:
-        return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Raw);
-    case Kind::Command:
-        break;
+    case Kind::Datagram: return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Datagram);
+    case Kind::Raw: return std::make_unique<IcmpSocketEcho>(IcmpSocketEcho::Kind::Raw);
+    case Kind::Command: break;
     }
     return std::make_unique<PingCommandEcho>();
 }
@@ -330,8 +327,8 @@ private slots:
             const char *name = kind == Kind::Raw ? "raw, " : "datagram, ";
             const int limit = ModPing::kEchoTimeOutMs + kSlackMs;
             QTest::addRow("%sforeign then reply", name) << kind << Injector::Plan::ForeignThenReply << 0 << 55 << limit;
-            QTest::addRow("%serror about ours", name) << kind << Injector::Plan::ForeignErrorThenOurs << 11003 << 55
-                                                      << ModPing::kEchoTimeOutMs - 1;
+            QTest::addRow("%serror about ours", name)
+                << kind << Injector::Plan::ForeignErrorThenOurs << 11003 << 55 << ModPing::kEchoTimeOutMs - 1;
             QTest::addRow("%sflood", name) << kind << Injector::Plan::Flood << 11010 << 0 << limit;
         }
     }
@@ -352,7 +349,8 @@ private slots:
         QVERIFY2(elapsed >= minMs && elapsed <= maxMs, qPrintable(QString::number(elapsed)));
         // Taking any earlier packet than the late reply would show a shorter time.
         if (status == 0)
-            QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback, qPrintable(QString::number(result.roundTripMs)));
+            QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback,
+                     qPrintable(QString::number(result.roundTripMs)));
     }
 
     void fallsBackToPingCommand()
@@ -372,7 +370,9 @@ private slots:
     void localAddressIsFirstInterfaceUp()
     {
         QCOMPARE(LocalIPAddress(), "127.0.0.1");
-        const auto ip = [](const char *arguments) { return QProcess::execute("ip", QString(arguments).split(' ')) == 0; };
+        const auto ip = [](const char *arguments) {
+            return QProcess::execute("ip", QString(arguments).split(' ')) == 0;
+        };
         if (!ip("link add v0 type veth peer name v1"))
             QSKIP("the ip command cannot add a veth pair here");
         QVERIFY(ip("addr add 10.9.9.9/24 dev v0"));

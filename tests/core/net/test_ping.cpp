@@ -39,11 +39,26 @@ private slots:
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("message");
-        QTest::newRow("five parts") << "1.2.3.4.5" << "" << "untouched" << "Error in PingServer 9 Subscript out of range";
-        QTest::newRow("empty part") << "1..3.4" << "" << "untouched" << "Error in PingServer 13 Type mismatch";
-        QTest::newRow("three parts") << "1.2.3" << "Offline" << "1.2.3" << "";
-        QTest::newRow("empty text") << "" << "Offline" << "" << "";
-        QTest::newRow("zero by wrap") << "256.512.0.768" << "Offline" << "256.512.0.768" << "";
+        QTest::newRow("five parts") << "1.2.3.4.5"
+                                    << ""
+                                    << "untouched"
+                                    << "Error in PingServer 9 Subscript out of range";
+        QTest::newRow("empty part") << "1..3.4"
+                                    << ""
+                                    << "untouched"
+                                    << "Error in PingServer 13 Type mismatch";
+        QTest::newRow("three parts") << "1.2.3"
+                                     << "Offline"
+                                     << "1.2.3"
+                                     << "";
+        QTest::newRow("empty text") << ""
+                                    << "Offline"
+                                    << ""
+                                    << "";
+        QTest::newRow("zero by wrap") << "256.512.0.768"
+                                      << "Offline"
+                                      << "256.512.0.768"
+                                      << "";
     }
     void malformedAddresses()
     {
@@ -71,16 +86,24 @@ private slots:
         QTest::addColumn<uint>("sentTo");
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("text");
-        QTest::newRow("success") << "192.168.0.5" << 0 << 12u << 0x0500A8C0u << "192.168.0.5" << "12ms";
-        QTest::newRow("success as 11000") << "1.2.3.4" << 11000 << 0u << 0x04030201u << "1.2.3.4" << "0ms";
-        QTest::newRow("timed out") << "1.2.3.4" << 11010 << 0u << 0x04030201u << "1.2.3.4" << "Offline";
-        QTest::newRow("offline round trip") << "1.2.3.4" << 0 << 589844u << 0x04030201u << "1.2.3.4" << "Offline";
+        QTest::newRow("success") << "192.168.0.5" << 0 << 12u << 0x0500A8C0u << "192.168.0.5"
+                                 << "12ms";
+        QTest::newRow("success as 11000") << "1.2.3.4" << 11000 << 0u << 0x04030201u << "1.2.3.4"
+                                          << "0ms";
+        QTest::newRow("timed out") << "1.2.3.4" << 11010 << 0u << 0x04030201u << "1.2.3.4"
+                                   << "Offline";
+        QTest::newRow("offline round trip") << "1.2.3.4" << 0 << 589844u << 0x04030201u << "1.2.3.4"
+                                            << "Offline";
         // Any text with something besides digits and dots is a name, whatever its letters.
-        QTest::newRow("upper-case name") << "LOCALHOST" << 0 << 3u << 0x0100007Fu << "127.0.0.1" << "3ms";
-        QTest::newRow("name in blanks") << " localhost " << 0 << 3u << 0x0100007Fu << "127.0.0.1" << "3ms";
+        QTest::newRow("upper-case name") << "LOCALHOST" << 0 << 3u << 0x0100007Fu << "127.0.0.1"
+                                         << "3ms";
+        QTest::newRow("name in blanks") << " localhost " << 0 << 3u << 0x0100007Fu << "127.0.0.1"
+                                        << "3ms";
         // Blanks are no letters: the text stays a dotted address and comes back as typed.
-        QTest::newRow("dotted in blanks") << " 127.0.0.1 " << 0 << 3u << 0x0100007Fu << " 127.0.0.1 " << "3ms";
-        QTest::newRow("part above 255") << "300.0.0.1" << 0 << 3u << 0x0100002Cu << "300.0.0.1" << "3ms";
+        QTest::newRow("dotted in blanks") << " 127.0.0.1 " << 0 << 3u << 0x0100007Fu << " 127.0.0.1 "
+                                          << "3ms";
+        QTest::newRow("part above 255") << "300.0.0.1" << 0 << 3u << 0x0100002Cu << "300.0.0.1"
+                                        << "3ms";
     }
     void sentAndShown()
     {

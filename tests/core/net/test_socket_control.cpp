@@ -8,7 +8,6 @@
 #include <QUdpSocket>
 #include <QtTest>
 
-
 namespace {
 
 const QHostAddress kLoopback(QHostAddress::LocalHost);

@@ -16,16 +16,43 @@ private slots:
         QTest::addColumn<QString>("call");
         QTest::addColumn<QString>("expected");
         const std::pair<const char *, const char *> rows[] = {
-            {"CBool True", "true"}, {"CBool fALSE", "false"}, {"CBool -1", "true"}, {"CBool +1", "true"},
-            {"CBool 0.0", "false"}, {"CBool -0", "false"}, {"CBool  2 ", "true"}, {"CBool &H10", "true"},
-            {"CBool &H0", "false"}, {"CBool #TRUE#", "true"}, {"CBool 0.1", "true"}, {"CBool ", "error 13"},
-            {"CBool Yes", "error 13"}, {"CBool #False#", "error 13"}, {"CBool  True ", "error 13"},
-            {"CDbl 1.5", "1.5"}, {"CDbl  1.5 ", "1.5"}, {"CDbl 1e3", "1000"}, {"CDbl 1D3", "1000"},
-            {"CDbl -.5", "-0.5"}, {"CDbl 5-", "-5"}, {"CDbl (5)", "-5"}, {"CDbl ", "error 13"},
-            {"CDbl 12abc", "error 13"}, {"CInt 1,000", "1000"}, {"CInt 1726 56th Ave", "error 13"},
-            {"CLng &H10", "16"}, {"CLng 2147483648", "error 6"}, {"CLng -2147483648", "-2147483648"},
-            {"CLng 0.5", "0"}, {"CLng -1.5", "-2"}, {"CInt 2.5", "2"}, {"CInt 3.5", "4"}, {"CInt 0.6", "1"},
-            {"CInt 2345.5678", "2346"}, {"CInt 40000", "error 6"}, {"CInt 32767.5", "error 6"},
+            {"CBool True", "true"},
+            {"CBool fALSE", "false"},
+            {"CBool -1", "true"},
+            {"CBool +1", "true"},
+            {"CBool 0.0", "false"},
+            {"CBool -0", "false"},
+            {"CBool  2 ", "true"},
+            {"CBool &H10", "true"},
+            {"CBool &H0", "false"},
+            {"CBool #TRUE#", "true"},
+            {"CBool 0.1", "true"},
+            {"CBool ", "error 13"},
+            {"CBool Yes", "error 13"},
+            {"CBool #False#", "error 13"},
+            {"CBool  True ", "error 13"},
+            {"CDbl 1.5", "1.5"},
+            {"CDbl  1.5 ", "1.5"},
+            {"CDbl 1e3", "1000"},
+            {"CDbl 1D3", "1000"},
+            {"CDbl -.5", "-0.5"},
+            {"CDbl 5-", "-5"},
+            {"CDbl (5)", "-5"},
+            {"CDbl ", "error 13"},
+            {"CDbl 12abc", "error 13"},
+            {"CInt 1,000", "1000"},
+            {"CInt 1726 56th Ave", "error 13"},
+            {"CLng &H10", "16"},
+            {"CLng 2147483648", "error 6"},
+            {"CLng -2147483648", "-2147483648"},
+            {"CLng 0.5", "0"},
+            {"CLng -1.5", "-2"},
+            {"CInt 2.5", "2"},
+            {"CInt 3.5", "4"},
+            {"CInt 0.6", "1"},
+            {"CInt 2345.5678", "2346"},
+            {"CInt 40000", "error 6"},
+            {"CInt 32767.5", "error 6"},
             {"CInt -32768", "-32768"},
         };
         for (const auto &[call, expected] : rows)
@@ -53,7 +80,8 @@ private slots:
     // From doubles: halves to even, the range checked after rounding; and the text of a double.
     void fromDoubles()
     {
-        const std::pair<double, int> rounding[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {0.6, 1}};
+        const std::pair<double, int> rounding[] = {{0.5, 0},   {1.5, 2},   {2.5, 2}, {-0.5, 0},
+                                                   {-1.5, -2}, {-2.5, -2}, {0.6, 1}};
         for (const auto &[x, n] : rounding) {
             QCOMPARE(int(vb::CInt(x)), n);
             QCOMPARE(int(vb::CLng(x)), n);
@@ -61,9 +89,17 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, vb::CInt(32767.5));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, vb::CLng(2147483647.5));
         const std::pair<double, const char *> texts[] = {
-            {100.0 / 60, "1.66666666666667"}, {0.1 + 0.2, "0.3"}, {1.0 / 3, "0.333333333333333"}, {120.0, "120"},
-            {1e14, "100000000000000"}, {1e15, "1E+15"}, {1234567890123456.0, "1.23456789012346E+15"},
-            {0.0001, "0.0001"}, {0.00001, "1E-05"}, {-2.5, "-2.5"}, {0.0, "0"},
+            {100.0 / 60, "1.66666666666667"},
+            {0.1 + 0.2, "0.3"},
+            {1.0 / 3, "0.333333333333333"},
+            {120.0, "120"},
+            {1e14, "100000000000000"},
+            {1e15, "1E+15"},
+            {1234567890123456.0, "1.23456789012346E+15"},
+            {0.0001, "0.0001"},
+            {0.00001, "1E-05"},
+            {-2.5, "-2.5"},
+            {0.0, "0"},
         };
         for (const auto &[x, text] : texts)
             QCOMPARE(vb::CStr(x), text);
@@ -97,10 +133,11 @@ private slots:
         util.DisplayErrorMessage(mismatch, "Title", "   ");
         util.DisplayErrorMessage(mismatch, "Title", "Could not read");
         util.DisplayErrorMessage(RuntimeError(-2147221504 + 7, "Own text", "src"), "T2", "Friendly");
-        QCOMPARE(boxes.texts(), (QStringList{
-                                    "Error number 13 - Type mismatch in [CRegUtil.GetSettingLong]",
-                                    "Could not read\r\n\r\nDetails: Error number 13 - Type mismatch in [CRegUtil.GetSettingLong]",
-                                    "Own text"}));
+        QCOMPARE(
+            boxes.texts(),
+            (QStringList{"Error number 13 - Type mismatch in [CRegUtil.GetSettingLong]",
+                         "Could not read\r\n\r\nDetails: Error number 13 - Type mismatch in [CRegUtil.GetSettingLong]",
+                         "Own text"}));
         QCOMPARE(boxes.shown()[2].title, "T2");
         for (const ShownMessage &box : boxes.shown())
             QVERIFY(box.icon == MsgIcon::Information && box.buttons == MsgButtons::OK);
@@ -120,8 +157,8 @@ private slots:
         QVERIFY(Trap("Error in Nothing ", ErrLayout::NumberFirst, [] {}));
         QVERIFY(!TrapWith([](const RuntimeError &e) { return "Error\nError Number " + QString::number(e.number()); },
                           [] { throw std::bad_alloc(); }));
-        QCOMPARE(boxes.texts(), (QStringList{"Error in GetResolution Type mismatch 13", "Error in PingServer 13 Type mismatch",
-                                             "Error\nError Number 7"}));
+        QCOMPARE(boxes.texts(), (QStringList{"Error in GetResolution Type mismatch 13",
+                                             "Error in PingServer 13 Type mismatch", "Error\nError Number 7"}));
         for (const ShownMessage &box : boxes.shown())
             QVERIFY(box.title == "Skirmdeck" && box.icon == MsgIcon::None && box.buttons == MsgButtons::OK);
     }

@@ -32,10 +32,7 @@ class TestHiveFormat : public QObject {
 
 private slots:
     // A file in Wine's own form comes back byte for byte.
-    void wineFileRoundTrips()
-    {
-        QCOMPARE(parsed(kWineSystemReg).serialize(), kWineSystemReg);
-    }
+    void wineFileRoundTrips() { QCOMPARE(parsed(kWineSystemReg).serialize(), kWineSystemReg); }
 
     // What the escapes and value forms of that file mean.
     void valuesDecode()
@@ -54,8 +51,12 @@ private slots:
 
         const hive::Key *esc = file.find({"Software", "Vendor [Test]", "Escapes"});
         QVERIFY(esc);
-        QCOMPARE(esc->value(u"Ctl")->data, utf16z(QString::fromUtf16(u"\x01\x02" "7\a\b\t\n\v\f\r\x1b\x1f" "7")));
-        QCOMPARE(esc->value(u"Oct")->data, utf16z(QString::fromUtf16(u"a\x00" "1", 3)));
+        QCOMPARE(esc->value(u"Ctl")->data, utf16z(QString::fromUtf16(u"\x01\x02"
+                                                                     "7\a\b\t\n\v\f\r\x1b\x1f"
+                                                                     "7")));
+        QCOMPARE(esc->value(u"Oct")->data, utf16z(QString::fromUtf16(u"a\x00"
+                                                                     "1",
+                                                                     3)));
         QCOMPARE(esc->value(u"List")->type, 7u);
         QCOMPARE(esc->value(u"List")->data, utf16z(QString::fromUtf16(u"one\0two\0", 8)));
         QCOMPARE(esc->value(u"Odd")->type, 2u);
@@ -81,15 +82,16 @@ private slots:
         QTest::newRow("sections merge without regard to case")
             << QByteArray("\n[Soft\\\\Ex] 1\n\"b\"=\"1\"\n\n[soft\\\\EX] 2\n\"a\"=\"2\"\n")
             << QByteArray("\n[Soft\\\\Ex] 2\n\"a\"=\"2\"\n\"b\"=\"1\"\n");
-        QTest::newRow("duplicate value: last wins, first spelling kept")
-            << k + "\"Name\"=\"1\"\n\"NAME\"=dword:2\n" << k + "\"Name\"=dword:00000002\n";
+        QTest::newRow("duplicate value: last wins, first spelling kept") << k + "\"Name\"=\"1\"\n\"NAME\"=dword:2\n"
+                                                                         << k + "\"Name\"=dword:00000002\n";
         QTest::newRow("sorted as Wine sorts")
             << k + "\"zeta\"=\"\"\n\"beta\"=\"\"\n\"Alpha2\"=\"\"\n\"Alpha\"=\"\"\n\"a\"=\"\"\n\"_x\"=\"\"\n@=\"d\"\n"
             << k + "@=\"d\"\n\"_x\"=\"\"\n\"a\"=\"\"\n\"Alpha\"=\"\"\n\"Alpha2\"=\"\"\n\"beta\"=\"\"\n\"zeta\"=\"\"\n";
-        QTest::newRow("raw utf-8 and lax spacing")
-            << k + "  \"n\" = \"Caf\xc3\xa9\xe2\x82\xac\"\n" << k + "\"n\"=\"Caf\\xe9\\x20ac\"\n";
+        QTest::newRow("raw utf-8 and lax spacing") << k + "  \"n\" = \"Caf\xc3\xa9\xe2\x82\xac\"\n"
+                                                   << k + "\"n\"=\"Caf\\xe9\\x20ac\"\n";
         QTest::newRow("escape reading: 4 hex digits, 3 octal digits, any other char kept")
-            << k + "\"n\"=\"\\xe9a\\1234\\q\"\n" << k + "\"n\"=\"\\xe9aS4q\"\n";
+            << k + "\"n\"=\"\\xe9a\\1234\\q\"\n"
+            << k + "\"n\"=\"\\xe9aS4q\"\n";
         QTest::newRow("other tags") << k + "\"s\"=str:\"x\"\n\"b\"=hex(3):01\n\"d\"=dword:0x2A\n"
                                     << k + "\"b\"=hex:01\n\"d\"=dword:0000002a\n\"s\"=\"x\"\n";
         QTest::newRow("wrong-length dword and unterminated strings go to hex")

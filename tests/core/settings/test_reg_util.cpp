@@ -31,15 +31,31 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("fallback");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing value, default") << "Missing" << "dflt" << "dflt";
+        QTest::newRow("missing value, default") << "Missing"
+                                                << "dflt"
+                                                << "dflt";
         QTest::newRow("missing value, no default") << "Missing" << QString() << "";
-        QTest::newRow("zero bytes") << "Empty" << "dflt" << "";
-        QTest::newRow("with NUL") << "WithNul" << "dflt" << "abc";
-        QTest::newRow("without NUL") << "NoNul" << "dflt" << "abc";
-        QTest::newRow("cut at first NUL") << "Embedded" << "dflt" << "abc";
-        QTest::newRow("DWORD is not text") << "Dword" << "dflt" << "dflt";
-        QTest::newRow("EXPAND_SZ is not REG_SZ") << "Expand" << "dflt" << "dflt";
-        QTest::newRow("binary is not text") << "Bin3" << "dflt" << "dflt";
+        QTest::newRow("zero bytes") << "Empty"
+                                    << "dflt"
+                                    << "";
+        QTest::newRow("with NUL") << "WithNul"
+                                  << "dflt"
+                                  << "abc";
+        QTest::newRow("without NUL") << "NoNul"
+                                     << "dflt"
+                                     << "abc";
+        QTest::newRow("cut at first NUL") << "Embedded"
+                                          << "dflt"
+                                          << "abc";
+        QTest::newRow("DWORD is not text") << "Dword"
+                                           << "dflt"
+                                           << "dflt";
+        QTest::newRow("EXPAND_SZ is not REG_SZ") << "Expand"
+                                                 << "dflt"
+                                                 << "dflt";
+        QTest::newRow("binary is not text") << "Bin3"
+                                            << "dflt"
+                                            << "dflt";
     }
     void readsStrings()
     {
@@ -95,7 +111,8 @@ private slots:
         reg.SaveSettingLong(HKEY_LOCAL_MACHINE, kKey, "Count", -2);
         QCOMPARE(reg.GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Count"), -2);
         reg.SaveSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bytes", QByteArray("\xff\0\1", 3));
-        QVERIFY(hive.read().contains("\n\"Count\"=dword:fffffffe\n") && hive.read().contains("\n\"Bytes\"=hex:ff,00,01\n"));
+        QVERIFY(hive.read().contains("\n\"Count\"=dword:fffffffe\n") &&
+                hive.read().contains("\n\"Bytes\"=hex:ff,00,01\n"));
 
         reg.CreateKey(HKEY_LOCAL_MACHINE, kKey + "\\Sub");
         reg.DeleteKey(HKEY_LOCAL_MACHINE, kKey); // has sub-keys: no effect
@@ -119,7 +136,6 @@ private slots:
         }
         QVERIFY(!QFile::exists(hive.path()));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestRegUtil)

@@ -76,7 +76,8 @@ private slots:
         TempHive hive(kWineSystemReg);
         RegistryStore store(hive.path());
         const qint64 before = QDateTime::currentSecsSinceEpoch();
-        QVERIFY(store.setValue("SOFTWARE\\Red Storm Entertainment\\Ravenshield", "Port", REG_SZ, QByteArray("1\0\0\0", 4)));
+        QVERIFY(
+            store.setValue("SOFTWARE\\Red Storm Entertainment\\Ravenshield", "Port", REG_SZ, QByteArray("1\0\0\0", 4)));
         const QByteArray text = hive.read();
         const QByteArray section = "[Software\\\\Wow6432Node\\\\Red Storm Entertainment\\\\Ravenshield] ";
         const qsizetype at = text.indexOf(section);

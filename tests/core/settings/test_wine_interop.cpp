@@ -104,8 +104,10 @@ private slots:
         reg({"export", key, QString("Z:" + exported).replace('/', '\\'), "/reg:32", "/y"}, &status);
         QCOMPARE(status, 0);
         const QByteArray raw = readFile(exported);
-        const QString exportText = QString::fromUtf16(reinterpret_cast<const char16_t *>(raw.constData()), raw.size() / 2);
-        QVERIFY2(exportText.contains("\"PlayerName\"=\"Caf\u00e9 \u20ac \\\"q\\\" \\\\ \u4e2d\""), qPrintable(exportText));
+        const QString exportText = QString::fromUtf16(reinterpret_cast<const char16_t *>(raw.constData()),
+                                                      raw.size() / 2);
+        QVERIFY2(exportText.contains("\"PlayerName\"=\"Caf\u00e9 \u20ac \\\"q\\\" \\\\ \u4e2d\""),
+                 qPrintable(exportText));
         QVERIFY(exportText.contains("@=\"dflt\""));
 
         // Wine has loaded and saved the file again by now: the values are still the same bytes.

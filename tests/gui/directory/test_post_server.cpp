@@ -20,7 +20,8 @@ const QString kAdded = "Your server has been successfully added to the DB Server
 
 QString setting(const QString &name)
 {
-    return CRegUtil(RegistryStore::defaultHivePath()).GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
+    return CRegUtil(RegistryStore::defaultHivePath())
+        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
 }
 
 void fill(frmPostServer &dialog, const QString &name, const QString &ip, const QString &port, const QString &key)
@@ -64,7 +65,8 @@ private slots:
             const char *name, *ip, *port, *key, *message;
             QLineEdit *focus;
         } steps[] = {
-            {"", "", "", "", "Please enter a Password so you can remove this Server at a later time", dialog.txtServerKey},
+            {"", "", "", "", "Please enter a Password so you can remove this Server at a later time",
+             dialog.txtServerKey},
             {"", "", "", "k", "Please enter a ServerName", dialog.txtServerName},
             {"n", "", "", "k", "Please enter a IPAddress", dialog.txtIPAddress},
             {"n", " ", "", "k", "Please enter a Port", dialog.txtPort},
@@ -145,7 +147,8 @@ private slots:
         boxes.queueAnswer(MsgResult::Yes);
         dialog.cmdPostServer_Click();
         const QString question = kAlready + "Would you like to delete that server anyway?";
-        QCOMPARE(boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List", "Please Press Post again"}));
+        QCOMPARE(boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
+                                             "Please Press Post again"}));
         QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
         QCOMPARE(setting("PostServerPosted"), "False");
         QVERIFY(dialog.isVisible());
@@ -170,8 +173,10 @@ private slots:
         fill(dialog, "Mine", "10.1.1.1", "2346", "pw");
         boxes.clear();
         dialog.cmdPostServer_Click();
-        QCOMPARE(boxes.texts(), QStringList{kAlready + "Since your Ip does not match the one in the DB\r\n"
-                                                       "You don't have permission to delete it, Please Contact the Skirmdeck Support"});
+        QCOMPARE(boxes.texts(),
+                 QStringList{kAlready +
+                             "Since your Ip does not match the one in the DB\r\n"
+                             "You don't have permission to delete it, Please Contact the Skirmdeck Support"});
         QVERIFY(dialog.isVisible());
         QCOMPARE(listed(), QStringList{"Theirs@10.1.1.1:2346"});
         QCOMPARE(hive.read(), before);

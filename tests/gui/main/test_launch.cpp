@@ -89,22 +89,51 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("mod");
         QTest::addColumn<QString>("commandLine");
-        QTest::newRow("RS join") << 0 << "join" << "None" << "roguespear.exe -client 10.0.0.5 2346";
-        QTest::newRow("RS join mod") << 0 << "join" << "Foo" << "roguespear.exe -mods Foo -client 10.0.0.5 2346";
-        QTest::newRow("RS create") << 0 << "create" << "None" << "roguespear.exe -server 2346";
-        QTest::newRow("RS single") << 0 << "single" << "None" << "roguespear.exe ";
-        QTest::newRow("RS single mod") << 0 << "single" << "Foo" << "roguespear.exe -mods Foo";
-        QTest::newRow("UO join") << 1 << "join" << "None" << "UrbanOperations.exe -client 10.0.0.5 2346";
-        QTest::newRow("UO create mod") << 1 << "create" << "Foo" << "UrbanOperations.exe -mods Foo -server 2346";
-        QTest::newRow("UO single") << 1 << "single" << "None" << "UrbanOperations.exe ";
-        QTest::newRow("UO mod with blanks") << 1 << "join" << "Blue Sky Mod"
+        QTest::newRow("RS join") << 0 << "join"
+                                 << "None"
+                                 << "roguespear.exe -client 10.0.0.5 2346";
+        QTest::newRow("RS join mod") << 0 << "join"
+                                     << "Foo"
+                                     << "roguespear.exe -mods Foo -client 10.0.0.5 2346";
+        QTest::newRow("RS create") << 0 << "create"
+                                   << "None"
+                                   << "roguespear.exe -server 2346";
+        QTest::newRow("RS single") << 0 << "single"
+                                   << "None"
+                                   << "roguespear.exe ";
+        QTest::newRow("RS single mod") << 0 << "single"
+                                       << "Foo"
+                                       << "roguespear.exe -mods Foo";
+        QTest::newRow("UO join") << 1 << "join"
+                                 << "None"
+                                 << "UrbanOperations.exe -client 10.0.0.5 2346";
+        QTest::newRow("UO create mod") << 1 << "create"
+                                       << "Foo"
+                                       << "UrbanOperations.exe -mods Foo -server 2346";
+        QTest::newRow("UO single") << 1 << "single"
+                                   << "None"
+                                   << "UrbanOperations.exe ";
+        QTest::newRow("UO mod with blanks") << 1 << "join"
+                                            << "Blue Sky Mod"
                                             << "UrbanOperations.exe -mods Blue Sky Mod -client 10.0.0.5 2346";
-        QTest::newRow("RB6 join, mod ignored") << 2 << "join" << "Foo" << "rainbowsix.exe -client 10.0.0.5 2346";
-        QTest::newRow("RB6 create") << 2 << "create" << "None" << "rainbowsix.exe -server 2346";
-        QTest::newRow("RB6 single") << 2 << "single" << "None" << "rainbowsix.exe ";
-        QTest::newRow("EW join") << 3 << "join" << "None" << "RainbowSixMP.exe -client 10.0.0.5 2346";
-        QTest::newRow("EW create") << 3 << "create" << "Foo" << "rainbowsixmp.exe -server 2346";
-        QTest::newRow("EW single") << 3 << "single" << "None" << "RainbowSixMP.exe ";
+        QTest::newRow("RB6 join, mod ignored") << 2 << "join"
+                                               << "Foo"
+                                               << "rainbowsix.exe -client 10.0.0.5 2346";
+        QTest::newRow("RB6 create") << 2 << "create"
+                                    << "None"
+                                    << "rainbowsix.exe -server 2346";
+        QTest::newRow("RB6 single") << 2 << "single"
+                                    << "None"
+                                    << "rainbowsix.exe ";
+        QTest::newRow("EW join") << 3 << "join"
+                                 << "None"
+                                 << "RainbowSixMP.exe -client 10.0.0.5 2346";
+        QTest::newRow("EW create") << 3 << "create"
+                                   << "Foo"
+                                   << "rainbowsixmp.exe -server 2346";
+        QTest::newRow("EW single") << 3 << "single"
+                                   << "None"
+                                   << "RainbowSixMP.exe ";
     }
 
     void commandLines()
@@ -171,7 +200,9 @@ private slots:
         w.cmdCreate_Click();
         QCOMPARE(w.txtPort->text(), "2346");
         QCOMPARE(install.args(), (QStringList{"-server", "2346"}));
-        QCOMPARE(CRegUtil(install.hive.path()).GetSettingString(HKEY_LOCAL_MACHINE, kRSRegistry, "MultiplayerManualJoinPort", "-"), "-");
+        QCOMPARE(CRegUtil(install.hive.path())
+                     .GetSettingString(HKEY_LOCAL_MACHINE, kRSRegistry, "MultiplayerManualJoinPort", "-"),
+                 "-");
     }
 
     // Create leaves the server list open, Join closes it as well.
@@ -262,8 +293,11 @@ private slots:
     {
         QFETCH(bool, posted);
         QFETCH(bool, update);
-        Installation install(Values{{"PostServerPosted", posted ? "True" : "False"}, {"PostServerUpdate", update ? "True" : "False"},
-                              {"PostServerIP", "10.9.9.1"}, {"PostServerPassword", "key"}, {"PostServerSource", "10.9.9.1"}});
+        Installation install(Values{{"PostServerPosted", posted ? "True" : "False"},
+                                    {"PostServerUpdate", update ? "True" : "False"},
+                                    {"PostServerIP", "10.9.9.1"},
+                                    {"PostServerPassword", "key"},
+                                    {"PostServerSource", "10.9.9.1"}});
         // Two entries; a refresh of the older one puts it first in the listing.
         AddServer("Mine", kRogueSpear, "10.9.9.1", "2346", QString(), "DSL", "key", "10.9.9.1");
         QTest::qWait(1100);

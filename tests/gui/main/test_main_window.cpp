@@ -62,7 +62,8 @@ private slots:
         const bool realScreen = QGuiApplication::platformName() == QLatin1String("xcb");
         const QPixmap shot = realScreen ? w.screen()->grabWindow(0, 0, 0, w.width() + 80, w.height() + 80) : w.grab();
         QVERIFY(!shot.isNull());
-        const QString name = QDir::current().filePath(realScreen ? "main-window-xvfb.png" : "main-window-offscreen.png");
+        const QString name = QDir::current().filePath(realScreen ? "main-window-xvfb.png"
+                                                                 : "main-window-offscreen.png");
         QVERIFY(shot.save(name));
         qInfo("screenshot written to %s", qPrintable(name));
     }

@@ -22,7 +22,7 @@ namespace {
 QList<QWidget *> gameControls(const frmMain &w)
 {
     return {w.cmdPost, w.cmdServerOptions, w.cmdGeneralOptions, w.cmdPlayerOptions, w.cmdSingle,
-            w.cmdJoin,  w.cmdCreate,        w.imgFavDB,          w.imgFavDB1};
+            w.cmdJoin, w.cmdCreate,        w.imgFavDB,          w.imgFavDB1};
 }
 
 QStringList comboItems(const QComboBox *box)
@@ -35,7 +35,8 @@ QStringList comboItems(const QComboBox *box)
 
 QString setting(const QString &name)
 {
-    return CRegUtil(RegistryStore::defaultHivePath()).GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
+    return CRegUtil(RegistryStore::defaultHivePath())
+        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
 }
 
 } // namespace
@@ -146,9 +147,11 @@ private slots:
         QTest::newRow("time-out not a number") << Values{{"SocketTimeOut", "fast"}} << mismatch << QString();
         QTest::newRow("time-out too large") << Values{{"SocketTimeOut", "70000"}}
                                             << "Error in Form Load of frmMain 380 Invalid property value" << QString();
-        QTest::newRow("numbers and any case are booleans")
-            << Values{{"UnloadOnStart", "1"}, {"PostServerPosted", "tRUE"}, {"PostServerUpdate", "-1"}, {"SocketTimeOut", "1500"}}
-            << QString() << QString();
+        QTest::newRow("numbers and any case are booleans") << Values{{"UnloadOnStart", "1"},
+                                                                     {"PostServerPosted", "tRUE"},
+                                                                     {"PostServerUpdate", "-1"},
+                                                                     {"SocketTimeOut", "1500"}}
+                                                           << QString() << QString();
         QTest::newRow("no mods folder") << Values{} << "Error in GetMods 76 Path not found" << QString();
     }
 
@@ -196,7 +199,8 @@ private slots:
         frmMain w;
         QVERIFY(gRSInstalled && gUOInstalled);
         QCOMPARE(comboItems(w.cboMods), (QStringList{"None", "Some Mod"}));
-        QCOMPARE(QDir(LocalGameFolder(gRSPath)).canonicalPath(), QDir(prefix.filePath("drive_c/Games/Rogue Spear")).canonicalPath());
+        QCOMPARE(QDir(LocalGameFolder(gRSPath)).canonicalPath(),
+                 QDir(prefix.filePath("drive_c/Games/Rogue Spear")).canonicalPath());
         // An unmapped drive, and any Windows path outside a prefix, names no folder.
         QVERIFY(LocalGameFolder("D:\\Missing").isEmpty());
         QVERIFY(winpath::ToLocalPath("C:\\Games", QString()).isEmpty());

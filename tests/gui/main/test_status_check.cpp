@@ -68,7 +68,9 @@ private slots:
         w.txtPort->setText(server.port());
         bool greenDuringWait = false, upDuringWait = false;
         if (answers)
-            QTimer::singleShot(100, &w, [&] { server.socket.writeDatagram("hello", QHostAddress::LocalHost, w.SckServer->LocalPort()); });
+            QTimer::singleShot(100, &w, [&] {
+                server.socket.writeDatagram("hello", QHostAddress::LocalHost, w.SckServer->LocalPort());
+            });
         QTimer::singleShot(300, &w, [&] {
             greenDuringWait = lampIsGreen(w);
             upDuringWait = w.StatusUp;

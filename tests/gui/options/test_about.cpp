@@ -13,9 +13,9 @@ class RecordingOpener {
 public:
     explicit RecordingOpener(bool result)
         : m_previous(setUrlOpener([this, result](const QUrl &url) {
-            opened.append(url);
-            return result;
-        }))
+              opened.append(url);
+              return result;
+          }))
     {
     }
     ~RecordingOpener() { setUrlOpener(m_previous); }
@@ -52,7 +52,8 @@ private slots:
         Q_CLEANUP_RESOURCE(skirmdeck);
         frmAbout about;
         Q_INIT_RESOURCE(skirmdeck);
-        QCOMPARE(messages.texts(), QStringList{"Error loading about form 326 Resource with identifier '105' not found"});
+        QCOMPARE(messages.texts(),
+                 QStringList{"Error loading about form 326 Resource with identifier '105' not found"});
         QVERIFY(about.ImgAbout->pixmap().isNull());
     }
 
@@ -78,7 +79,8 @@ private slots:
 
         QCOMPARE(opener.opened, QList<QUrl>{QUrl(SKIRMDECK_HOMEPAGE)});
         QVERIFY(about.isVisible());
-        QCOMPARE(messages.texts(), opens ? QStringList() : QStringList{"Error opening URL 5 No program could open " SKIRMDECK_HOMEPAGE});
+        QCOMPARE(messages.texts(),
+                 opens ? QStringList() : QStringList{"Error opening URL 5 No program could open " SKIRMDECK_HOMEPAGE});
         for (const ShownMessage &shown : messages.shown())
             QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
     }

@@ -23,21 +23,20 @@ QString ShortKeyOf(const QString &game) { return KeyOf(game).section(QLatin1Char
 
 // Stored texts in mixed spellings, so that a value written back shows up as "True" or "False".
 const QStringList kRSValues = {
-    Sz("PlayIntroMovie", "true"),   Sz("GoreOn", "False"),           Sz("autotarget", "1"),
-    Sz("AlwaysRun", "0"),           Sz("CDMusicOn", "TRUE"),         Sz("ActionMusicOn", "false"),
-    Sz("UseMaxSounds", "True"),     Sz("RecordMission", "fALSE"),    Sz("ShowFog", "true"),
-    Sz("ShowSky", "false"),         Sz("ShowWeatherFX", "True"),     Sz("CharacterShadows", "False"),
-    Sz("DynamicLighting", "-1"),    Sz("ShowTooltips", "0"),         Sz("FootstepSoundOn", "true"),
+    Sz("PlayIntroMovie", "true"),   Sz("GoreOn", "False"),        Sz("autotarget", "1"),
+    Sz("AlwaysRun", "0"),           Sz("CDMusicOn", "TRUE"),      Sz("ActionMusicOn", "false"),
+    Sz("UseMaxSounds", "True"),     Sz("RecordMission", "fALSE"), Sz("ShowFog", "true"),
+    Sz("ShowSky", "false"),         Sz("ShowWeatherFX", "True"),  Sz("CharacterShadows", "False"),
+    Sz("DynamicLighting", "-1"),    Sz("ShowTooltips", "0"),      Sz("FootstepSoundOn", "true"),
     Sz("RetainGunModels", "false"), Sz("FullScreen", "True"),
 };
 const QString kRSChecks = "10101010/101010101";
 
 // Rainbow Six keeps none of the Rogue Spear-only values; those present must stay unread.
 const QStringList kRB6Values = {
-    Sz("PlayIntroMovie", "true"), Sz("GoreOn", "false"),     Sz("autotarget", "0"),
-    Sz("MusicOn", "FALSE"),       Sz("UseMaxSounds", "1"),   Sz("InvertMouse", "false"),
-    Sz("SoftwareOnly", "True"),   Sz("ShowFog", "TRUE"),     Sz("FullScreen", "false"),
-    Sz("ShowSky", "maybe"),       Sz("RecordMission", ""),
+    Sz("PlayIntroMovie", "true"), Sz("GoreOn", "false"),      Sz("autotarget", "0"),      Sz("MusicOn", "FALSE"),
+    Sz("UseMaxSounds", "1"),      Sz("InvertMouse", "false"), Sz("SoftwareOnly", "True"), Sz("ShowFog", "TRUE"),
+    Sz("FullScreen", "false"),    Sz("ShowSky", "maybe"),     Sz("RecordMission", ""),
 };
 const QString kRB6Checks = "1000101/10";
 
@@ -104,9 +103,18 @@ template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidde
     std::ranges::for_each(dlg.chkGraphicOpts, add);
     return out;
 }
-QString ShownChecks(const frmGeneralOptions &d) { return PerBox(d, false, [](QCheckBox *b) { return b->isChecked(); }); }
-QString HiddenMask(const frmGeneralOptions &d) { return PerBox(d, true, [](QCheckBox *b) { return b->isHidden(); }); }
-QString CaptionMask(const frmGeneralOptions &d) { return PerBox(d, true, [](QCheckBox *b) { return !b->text().isEmpty(); }); }
+QString ShownChecks(const frmGeneralOptions &d)
+{
+    return PerBox(d, false, [](QCheckBox *b) { return b->isChecked(); });
+}
+QString HiddenMask(const frmGeneralOptions &d)
+{
+    return PerBox(d, true, [](QCheckBox *b) { return b->isHidden(); });
+}
+QString CaptionMask(const frmGeneralOptions &d)
+{
+    return PerBox(d, true, [](QCheckBox *b) { return !b->text().isEmpty(); });
+}
 
 void ApplyResolution(QComboBox *combo, const QString &action)
 {
@@ -147,24 +155,24 @@ private slots:
         QTest::addColumn<QString>("resolution");
         QTest::addColumn<QStringList>("changes"); // beyond the game key's name, as the hive shows them
 
-        QTest::newRow("Rogue Spear")
-            << kRogueSpear << true << "800x600" << QStringList{"g0", "g3", "x8"} << QStringList{"g1", "x2"} << 2
-            << "pick:1028x1024"
-            << QStringList{"AlwaysRun=sz:True", "FullScreen=sz:False", "PlayIntroMovie=sz:False",
-                           "VideoResolution=sz:1028x1024", "~UnloadOnStart=sz:True"};
+        QTest::newRow("Rogue Spear") << kRogueSpear << true << "800x600" << QStringList{"g0", "g3", "x8"}
+                                     << QStringList{"g1", "x2"} << 2 << "pick:1028x1024"
+                                     << QStringList{"AlwaysRun=sz:True", "FullScreen=sz:False",
+                                                    "PlayIntroMovie=sz:False", "VideoResolution=sz:1028x1024",
+                                                    "~UnloadOnStart=sz:True"};
         QTest::newRow("Urban Operations")
             << kUrbanOperations << true << "800x600" << QStringList{"x7", "x4"} << QStringList{"g7"} << 1 << "type:1024"
             << QStringList{"DynamicLighting=sz:False", "RetainGunModels=sz:True", "VideoResolution=sz:1024",
                            "~UnloadOnStart=sz:False"};
         // A stored text outside the list is shown as it is.
-        QTest::newRow("Rainbow Six") << kRainbowSix << true << "1366x768" << QStringList{"g3", "g6", "x0"} << QStringList{"x8"}
-                                     << 2 << ""
+        QTest::newRow("Rainbow Six") << kRainbowSix << true << "1366x768" << QStringList{"g3", "g6", "x0"}
+                                     << QStringList{"x8"} << 2 << ""
                                      << QStringList{"MusicOn=sz:True", "ShowFog=sz:False", "SoftwareOnly=sz:False",
                                                     "~UnloadOnStart=sz:True"};
-        QTest::newRow("Eagle Watch") << kEagleWatch << true << QString() << QStringList{"g5", "x8"} << QStringList{} << 1
-                                     << ""
-                                     << QStringList{"FullScreen=sz:True", "InvertMouse=sz:True", "VideoResolution=sz:",
-                                                    "~UnloadOnStart=sz:False"};
+        QTest::newRow("Eagle Watch") << kEagleWatch << true << QString() << QStringList{"g5", "x8"} << QStringList{}
+                                     << 1 << ""
+                                     << QStringList{"FullScreen=sz:True", "InvertMouse=sz:True",
+                                                    "VideoResolution=sz:", "~UnloadOnStart=sz:False"};
         QTest::newRow("Urban Operations cancelled")
             << kUrbanOperations << false << "800x600" << QStringList{"g0", "g1", "x0", "x8"} << QStringList{} << 1
             << "pick:640x480" << QStringList{};
@@ -216,7 +224,9 @@ private slots:
         expected.sort();
         QCOMPARE(opened.changes(), expected);
         // The launcher's flag follows what is stored, and only OK stores it.
-        QCOMPARE(gUnloadOnStart, vb::CBool(CRegUtil(opened.hive.path()).GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, "UnloadOnStart")));
+        QCOMPARE(gUnloadOnStart,
+                 vb::CBool(
+                     CRegUtil(opened.hive.path()).GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, "UnloadOnStart")));
     }
 
     void badOptionValueStopsThatTable_data()
@@ -224,33 +234,47 @@ private slots:
         QTest::addColumn<QString>("game");
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("captions");     // per box, game then graphic: 1 for a caption
+        QTest::addColumn<QString>("captions"); // per box, game then graphic: 1 for a caption
         QTest::addColumn<QString>("hidden");
-        QTest::addColumn<QString>("checks");       // of the shown boxes
-        QTest::addColumn<QString>("clickAfter");   // a box of the stopped table: its clicks still count
+        QTest::addColumn<QString>("checks");     // of the shown boxes
+        QTest::addColumn<QString>("clickAfter"); // a box of the stopped table: its clicks still count
         QTest::addColumn<QString>("written");
 
         const QString rsGameStop = QString("Error in LoadRSGameOpts\r\nType mismatch\r\n13\r\n");
         QTest::newRow("RS game value missing")
-            << kRogueSpear << Without(kRSValues, "AlwaysRun") << rsGameStop + "3\r\nAlways Run\r\nAlwaysRun" << "11110000/111111111"
-            << "00000000/000000000" << "10100000/101010101" << "g4" << "CDMusicOn=sz:True";
-        QTest::newRow("RS game value not on/off")
-            << kUrbanOperations << Replaced(kRSValues, "PlayIntroMovie", "yes")
-            << rsGameStop + "0\r\nIntro Movie On\r\nPlayIntroMovie" << "10000000/111111111"
-            << "00000000/000000000" << "00000000/101010101" << "g0" << "PlayIntroMovie=sz:True";
+            << kRogueSpear << Without(kRSValues, "AlwaysRun") << rsGameStop + "3\r\nAlways Run\r\nAlwaysRun"
+            << "11110000/111111111"
+            << "00000000/000000000"
+            << "10100000/101010101"
+            << "g4"
+            << "CDMusicOn=sz:True";
+        QTest::newRow("RS game value not on/off") << kUrbanOperations << Replaced(kRSValues, "PlayIntroMovie", "yes")
+                                                  << rsGameStop + "0\r\nIntro Movie On\r\nPlayIntroMovie"
+                                                  << "10000000/111111111"
+                                                  << "00000000/000000000"
+                                                  << "00000000/101010101"
+                                                  << "g0"
+                                                  << "PlayIntroMovie=sz:True";
         QTest::newRow("RS graphic value not on/off")
-            << kRogueSpear << Replaced(kRSValues, "ShowTooltips", "maybe") << ErrorText("Error in LoadRSGraphicOpts", 13)
-            << "11111111/111111000"
-            << "00000000/000000000" << "10101010/101010000" << "x7" << "RetainGunModels=sz:True";
+            << kRogueSpear << Replaced(kRSValues, "ShowTooltips", "maybe")
+            << ErrorText("Error in LoadRSGraphicOpts", 13) << "11111111/111111000"
+            << "00000000/000000000"
+            << "10101010/101010000"
+            << "x7"
+            << "RetainGunModels=sz:True";
         // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
-        QTest::newRow("RB6 game value missing")
-            << kRainbowSix << Without(kRB6Values, "autotarget") << ErrorText("Error in LoadRB6GameOpts", 13)
-            << "11100000/100000001"
-            << "00000000/011111110" << "10000000/10" << "g5" << "InvertMouse=sz:True";
-        QTest::newRow("RB6 graphic value empty")
-            << kEagleWatch << Replaced(kRB6Values, "ShowFog", "") << ErrorText("Error in LoadRB6GraphicOpts", 13)
-            << "11111110/100000000"
-            << "00000001/000000000" << "1000101/000000000" << "x8" << "FullScreen=sz:True";
+        QTest::newRow("RB6 game value missing") << kRainbowSix << Without(kRB6Values, "autotarget")
+                                                << ErrorText("Error in LoadRB6GameOpts", 13) << "11100000/100000001"
+                                                << "00000000/011111110"
+                                                << "10000000/10"
+                                                << "g5"
+                                                << "InvertMouse=sz:True";
+        QTest::newRow("RB6 graphic value empty") << kEagleWatch << Replaced(kRB6Values, "ShowFog", "")
+                                                 << ErrorText("Error in LoadRB6GraphicOpts", 13) << "11111110/100000000"
+                                                 << "00000001/000000000"
+                                                 << "1000101/000000000"
+                                                 << "x8"
+                                                 << "FullScreen=sz:True";
     }
 
     void badOptionValueStopsThatTable()

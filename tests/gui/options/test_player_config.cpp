@@ -88,40 +88,52 @@ private slots:
     {
         QTest::addColumn<QString>("game");
         QTest::addColumn<Values>("stored");
-        QTest::addColumn<QStringList>("shown");       // the four lists after loading
-        QTest::addColumn<QStringList>("edits");       // name, clan, the four lists
+        QTest::addColumn<QStringList>("shown"); // the four lists after loading
+        QTest::addColumn<QStringList>("edits"); // name, clan, the four lists
         QTest::addColumn<Values>("expected");
         const QString keep;
 
         QTest::newRow("Rogue Spear: every slot changed, same item in both kit slots")
-            << kRogueSpear
-            << Values{{kName, "Ding"}, {kClan, "RSE"}, {kWeapon1, "pw_mp5sd.wpn"}, {kWeapon2, "sw_de357.wpn"},
-                      {kItem1, "C4.eq"}, {kItem2, "largebreach.eq"}}
+            << kRogueSpear << Values{{kName, "Ding"},
+                                     {kClan, "RSE"},
+                                     {kWeapon1, "pw_mp5sd.wpn"},
+                                     {kWeapon2, "sw_de357.wpn"},
+                                     {kItem1, "C4.eq"},
+                                     {kItem2, "largebreach.eq"}}
             << QStringList{"HK MP5SD5", "0.357 Desert Eagle", "C4", "Breaching Charge"}
             << QStringList{"Chavez", "", "Barret 82A1", "Empty", "HBS Jammer", "HBS Jammer"}
-            << Values{{kName, "Chavez"}, {kClan, ""}, {kWeapon1, "pw_barrett.wpn"}, {kWeapon2, "none.wpn"},
-                      {kItem1, "hbsensorjammer.eq"}, {kItem2, "hbsensorjammer.eq"}};
+            << Values{{kName, "Chavez"},
+                      {kClan, ""},
+                      {kWeapon1, "pw_barrett.wpn"},
+                      {kWeapon2, "none.wpn"},
+                      {kItem1, "hbsensorjammer.eq"},
+                      {kItem2, "hbsensorjammer.eq"}};
 
         QTest::newRow("Urban Operations: RS lists and clan, an untouched empty slot stays unwritten")
             << kUrbanOperations << Values{{kName, "Loiselle"}} << QStringList{"", "", "", ""}
             << QStringList{keep, "UO Clan", "M4 Carbine", ".50 Desert Eagle", "Empty", keep}
-            << Values{{kName, "Loiselle"}, {kClan, "UO Clan"}, {kWeapon1, "pw_car15.wpn"}, {kWeapon2, "sw_50.wpn"},
+            << Values{{kName, "Loiselle"},
+                      {kClan, "UO Clan"},
+                      {kWeapon1, "pw_car15.wpn"},
+                      {kWeapon2, "sw_50.wpn"},
                       {kItem1, "none.eq"}};
 
         QTest::newRow("Rainbow Six: names of other games show empty and are kept, clan not written")
-            << kRainbowSix
-            << Values{{kName, "Price"}, {kClan, "Old Clan"}, {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
-                      {kItem1, "largebreach.eq"}, {kItem2, "largeBreach.eq"}}
+            << kRainbowSix << Values{{kName, "Price"},        {kClan, "Old Clan"},        {kWeapon1, "pw_m14.wpn"},
+                                     {kWeapon2, "sw_40.wpn"}, {kItem1, "largebreach.eq"}, {kItem2, "largeBreach.eq"}}
             << QStringList{"", "HK .40 USP", "", "Breaching Charge"}
             << QStringList{"", "Typed Clan", keep, keep, "Frags", keep}
-            << Values{{kName, ""}, {kClan, "Old Clan"}, {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
+            << Values{{kName, ""},         {kClan, "Old Clan"},       {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
                       {kItem1, "frag.eq"}, {kItem2, "largeBreach.eq"}};
 
         QTest::newRow("Eagle Watch: own weapon names, RB6 kit without smokes, clan not written")
             << kEagleWatch << Values{{kWeapon1, "pw_g36k.wpn"}, {kWeapon2, "sw_50.wpn"}, {kItem1, "smoke.eq"}}
             << QStringList{"G36", "DE .50", "", ""}
             << QStringList{"Noronha", "Typed Clan", "G3", keep, "HBS", "Breaching Charge"}
-            << Values{{kName, "Noronha"}, {kWeapon1, "pw_g3a3.wpn"}, {kWeapon2, "sw_50.wpn"}, {kItem1, "hbsensor.eq"},
+            << Values{{kName, "Noronha"},
+                      {kWeapon1, "pw_g3a3.wpn"},
+                      {kWeapon2, "sw_50.wpn"},
+                      {kItem1, "hbsensor.eq"},
                       {kItem2, "largeBreach.eq"}};
     }
 
@@ -145,7 +157,8 @@ private slots:
 
         frmPlayerConfig dialog;
         QCOMPARE(ListTexts(dialog), shown);
-        QCOMPARE(dialog.cboPrimary->itemText(0) == "Empty" && dialog.cboSecondary->itemText(0) == "Empty", IsRSFamily(game));
+        QCOMPARE(dialog.cboPrimary->itemText(0) == "Empty" && dialog.cboSecondary->itemText(0) == "Empty",
+                 IsRSFamily(game));
         QCOMPARE(dialog.txtPlayerName->text(), stored.value(kName));
         QCOMPARE(dialog.txtClanName->isHidden(), !IsRSFamily(game));
         QCOMPARE(dialog.txtClanName->text(), IsRSFamily(game) ? stored.value(kClan) : QString());
@@ -198,12 +211,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expectedWeapon1");
 
-        QTest::newRow("display name in lower case") << kRogueSpear << "hk mp5a5" << "pw_mp5sd.wpn";
-        QTest::newRow("display name in upper case") << kEagleWatch << "BENELLI 12GA." << "pw_mp5sd.wpn";
-        QTest::newRow("trailing blank") << kRainbowSix << "M16 " << "pw_mp5sd.wpn";
-        QTest::newRow("name from another game's list") << kRainbowSix << "HK MP5SD5" << "pw_mp5sd.wpn";
-        QTest::newRow("exact display name") << kRogueSpear << "HK MP5A5" << "pw_mp5.wpn";
-        QTest::newRow("exact, another file name in RS lists") << kEagleWatch << "CAR15" << "pw_car15.wpn";
+        QTest::newRow("display name in lower case") << kRogueSpear << "hk mp5a5"
+                                                    << "pw_mp5sd.wpn";
+        QTest::newRow("display name in upper case") << kEagleWatch << "BENELLI 12GA."
+                                                    << "pw_mp5sd.wpn";
+        QTest::newRow("trailing blank") << kRainbowSix << "M16 "
+                                        << "pw_mp5sd.wpn";
+        QTest::newRow("name from another game's list") << kRainbowSix << "HK MP5SD5"
+                                                       << "pw_mp5sd.wpn";
+        QTest::newRow("exact display name") << kRogueSpear << "HK MP5A5"
+                                            << "pw_mp5.wpn";
+        QTest::newRow("exact, another file name in RS lists") << kEagleWatch << "CAR15"
+                                                              << "pw_car15.wpn";
     }
 
     // Typed on the keyboard and confirmed with Return, as a player would.
@@ -238,9 +257,9 @@ private slots:
 
         const QString error = QString(" 9 Subscript out of range");
         QStringList expected;
-        for (const char *procedure : {"LoadDefaultPrimaryWep", "LoadDefaultSecondaryWep", "LoadDefaultKit1",
-                                      "LoadDefaultKit2", "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1",
-                                      "LoadKitItem2"})
+        for (const char *procedure :
+             {"LoadDefaultPrimaryWep", "LoadDefaultSecondaryWep", "LoadDefaultKit1", "LoadDefaultKit2",
+              "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1", "LoadKitItem2"})
             expected << QString("Error in ") + QLatin1String(procedure) + error;
         QCOMPARE(session.messages.texts(), expected);
         for (const ShownMessage &shown : session.messages.shown())

@@ -21,14 +21,24 @@ namespace {
 
 // The value names behind the boxes, by index; empty where a family has no box.
 const QStringList kRSNames = {
-    "MultiplayerForceFog",         "MultiplayerForceWeatherFX",     "MultiplayerLoudFootsteps",
-    "MultiplayerShowEnemies",      "MultiplayerAutotargetting",     "MultiplayerRandomMaps",
-    "MultiplayerRandomTeams",      "MultiplayerRandomInsertions",   "MultiplayerUseKitRestrictions",
-    "MultiplayerDisplayNamesOnMap", "MultiplayerAnnounceGames",     "MultiplayerAllowArmPatch",
+    "MultiplayerForceFog",          "MultiplayerForceWeatherFX",   "MultiplayerLoudFootsteps",
+    "MultiplayerShowEnemies",       "MultiplayerAutotargetting",   "MultiplayerRandomMaps",
+    "MultiplayerRandomTeams",       "MultiplayerRandomInsertions", "MultiplayerUseKitRestrictions",
+    "MultiplayerDisplayNamesOnMap", "MultiplayerAnnounceGames",    "MultiplayerAllowArmPatch",
     "MultiplayerRequirePassword"};
-const QStringList kRB6Names = {"MultiplayerBehindFirewall", "MultiplayerUseVoice", "MultiplayerAllowVoice",
-                               "MultiplayerAnnounceGames", "MultiplayerOnLan", "MultiplayerAutotargetting",
-                               "", "", "", "", "", "", "MultiplayerRequirePassword"};
+const QStringList kRB6Names = {"MultiplayerBehindFirewall",
+                               "MultiplayerUseVoice",
+                               "MultiplayerAllowVoice",
+                               "MultiplayerAnnounceGames",
+                               "MultiplayerOnLan",
+                               "MultiplayerAutotargetting",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "MultiplayerRequirePassword"};
 
 QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1); }
@@ -103,8 +113,7 @@ private:
     static QStringList textChanges(const QString &game)
     {
         return {Change(game, "MultiplayerServerName", "sz:New Server"),
-                Change(game, "MultiplayerMessageName", "sz:New MOTD"),
-                Change(game, "MultiplayerPassword", "sz:newpw")};
+                Change(game, "MultiplayerMessageName", "sz:New MOTD"), Change(game, "MultiplayerPassword", "sz:newpw")};
     }
 
 private slots:
@@ -123,8 +132,8 @@ private slots:
         QTest::addColumn<QStringList>("numbers"); // besides the boxes clicked an odd number of times
 
         const QString rs = kRogueSpear, uo = kUrbanOperations;
-        const QStringList rsNumbers = {Dword("MultiplayerMaximumNumberOfPlayers", 12), Dword("MultiplayerBlueTeamSize", 3),
-                                       Dword("MultiplayerGoldTeamSize", 9)};
+        const QStringList rsNumbers = {Dword("MultiplayerMaximumNumberOfPlayers", 12),
+                                       Dword("MultiplayerBlueTeamSize", 3), Dword("MultiplayerGoldTeamSize", 9)};
         // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
         QTest::newRow("Rogue Spear, no box touched")
             << rs << "t10TFTF1t0TFF" << rsNumbers << QList<int>{}
@@ -201,12 +210,21 @@ private slots:
         QTest::newRow("90 s, 2 players") << uo << 90 << "1.5" << none << "2" << QList<int>{2, 1, 1, 90} << none;
         QTest::newRow("100 s kept, 2.5 players")
             << rs << 100 << "1.66666666666667" << none << "2.5" << QList<int>{2, 1, 1, 100} << none;
-        QTest::newRow("-- chosen, 5 players") << uo << 600 << "10" << "--" << "5" << QList<int>{5, 2, 2, 0} << none;
-        QTest::newRow("2.5 typed, 7 players") << rs << 300 << "5" << "2.5" << "7" << QList<int>{7, 4, 4, 150} << none;
-        QTest::newRow("1 s, 6.5 players")
-            << uo << 1 << "0.0166666666666667" << "0.0125" << "6.5" << QList<int>{6, 3, 3, 1} << none;
-        QTest::newRow("empty maximum") << rs << 60 << "1" << "5" << "" << QList<int>{-1, -1, -1, 60} << mismatch;
-        QTest::newRow("empty game length") << uo << 60 << "1" << "" << "12" << QList<int>{12, 6, 6, 60} << mismatch;
+        QTest::newRow("-- chosen, 5 players") << uo << 600 << "10"
+                                              << "--"
+                                              << "5" << QList<int>{5, 2, 2, 0} << none;
+        QTest::newRow("2.5 typed, 7 players") << rs << 300 << "5"
+                                              << "2.5"
+                                              << "7" << QList<int>{7, 4, 4, 150} << none;
+        QTest::newRow("1 s, 6.5 players") << uo << 1 << "0.0166666666666667"
+                                          << "0.0125"
+                                          << "6.5" << QList<int>{6, 3, 3, 1} << none;
+        QTest::newRow("empty maximum") << rs << 60 << "1"
+                                       << "5"
+                                       << "" << QList<int>{-1, -1, -1, 60} << mismatch;
+        QTest::newRow("empty game length") << uo << 60 << "1"
+                                           << ""
+                                           << "12" << QList<int>{12, 6, 6, 60} << mismatch;
     }
 
     void numbersConvertBothWays()

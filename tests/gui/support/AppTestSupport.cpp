@@ -52,8 +52,9 @@ QString GameFolders::addGame(const QString &folder, const QString &executable)
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(exe));
     // Records what a game would see: each argument on a line, then the working folder.
-    file.write("#!/bin/sh\nlog=\"$0.log\"\n: > \"$log.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log.tmp\"; done\n"
-               "pwd > \"$log.cwd\"\nmv \"$log.tmp\" \"$log\"\n");
+    file.write(
+        "#!/bin/sh\nlog=\"$0.log\"\n: > \"$log.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log.tmp\"; done\n"
+        "pwd > \"$log.cwd\"\nmv \"$log.tmp\" \"$log\"\n");
     file.close();
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     return exe;
@@ -78,5 +79,6 @@ QStringList GameFolders::recordedArguments(const QString &folder, const QString 
 
 QString GameFolders::recordedFolder(const QString &folder, const QString &executable) const
 {
-    return QString::fromUtf8(waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log.cwd")))).trimmed();
+    return QString::fromUtf8(waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log.cwd"))))
+        .trimmed();
 }

@@ -13,7 +13,8 @@ QByteArray HiveSection(const QString &key, const Values &values);
 
 // A 32-bit hive with the own settings and the games' installation paths (null: not installed);
 // the Rogue Spear key also gets rsExtra.
-QByteArray GameHive(const QString &rsPath, const QString &rb6Path = {}, const Values &own = {}, const Values &rsExtra = {});
+QByteArray GameHive(const QString &rsPath, const QString &rb6Path = {}, const Values &own = {},
+                    const Values &rsExtra = {});
 
 // Drops what an earlier test left behind: the server list window and the shared registry.
 void ResetProgramState();

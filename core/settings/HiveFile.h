@@ -17,6 +17,13 @@
 // writing it back the way wineserver does, so that a file Wine wrote comes back byte for byte.
 namespace hive {
 
+// The value types the text writes in forms of their own; any other type is written as hex.
+inline constexpr uint32_t kRegSz = 1;
+inline constexpr uint32_t kRegExpandSz = 2;
+inline constexpr uint32_t kRegBinary = 3;
+inline constexpr uint32_t kRegDword = 4;
+inline constexpr uint32_t kRegMultiSz = 7;
+
 // Names compare as Wine compares them: each UTF-16 unit lowercased, then by unit value, and on
 // a common prefix the shorter name first. Lookups use the folded (lowercased) form.
 QString foldName(QStringView name);

@@ -4,12 +4,9 @@
 #include "core/runtime/RuntimeError.h"
 #include "gui/common/UiSupport.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-
-#include <utility>
 
 namespace {
 
@@ -18,22 +15,7 @@ constexpr int32_t kResourceNotFound = 326;
 
 const QString kAboutPicture = QStringLiteral(":/skirmdeck/about.png");
 
-bool OpenWithDesktop(const QUrl &url) { return QDesktopServices::openUrl(url); }
-
-UrlOpener &CurrentOpener()
-{
-    static UrlOpener opener = OpenWithDesktop;
-    return opener;
-}
-
 } // namespace
-
-UrlOpener setUrlOpener(UrlOpener opener)
-{
-    UrlOpener previous = CurrentOpener();
-    CurrentOpener() = opener ? std::move(opener) : UrlOpener(OpenWithDesktop);
-    return previous;
-}
 
 QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 
@@ -67,7 +49,7 @@ void frmAbout::ImgAbout_Click()
 {
     Trap(QStringLiteral("Error opening URL "), ErrLayout::NumberFirst, [] {
         const QUrl url = HomePageUrl();
-        if (!CurrentOpener()(url))
+        if (!OpenUrl(url))
             throw RuntimeError(vberr::InvalidCall, QStringLiteral("No program could open ") + url.toString());
     });
 }

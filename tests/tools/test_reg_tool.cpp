@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/HiveSamples.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
@@ -32,7 +33,7 @@ const QString kShown = "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Red Storm Entertainment\
 
 } // namespace
 
-class TestRegTool : public QObject {
+class TestRegTool : public IsolatedTest {
     Q_OBJECT
 
 private slots:

@@ -4,6 +4,7 @@
 #include "core/directory/DirectoryClient.h"
 #include "core/directory/DirectoryErrors.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
+#include "tests/support/ProgramState.h"
 
 #include <QTest>
 
@@ -78,7 +79,7 @@ Rainbow Six: )";
 
 } // namespace
 
-class TestDirectoryClient : public QObject {
+class TestDirectoryClient : public IsolatedTest {
     Q_OBJECT
 
 private slots:

@@ -5,6 +5,7 @@
 #include "core/directory/DirectoryErrors.h"
 #include "core/directory/OdbcHandles.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
+#include "tests/support/ProgramState.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -35,7 +36,7 @@ CallOutcome ListAndFail()
 
 } // namespace
 
-class TestDirectoryFailures : public QObject {
+class TestDirectoryFailures : public IsolatedTest {
     Q_OBJECT
 
 private slots:

@@ -5,6 +5,7 @@
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
+#include "tests/support/ProgramState.h"
 
 #include <QTest>
 
@@ -48,12 +49,13 @@ int Listed()
 
 } // namespace
 
-class TestDirectoryProtocol : public QObject {
+class TestDirectoryProtocol : public IsolatedTest {
     Q_OBJECT
 
 private slots:
     void init()
     {
+        ResetProgramState();
         QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
     }
 

@@ -11,7 +11,7 @@
 #include "core/net/PingServer.h"
 #include "core/net/SystemEcho.h"
 #include "core/net/UniqueFd.h"
-#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/ProgramState.h"
 
 #include <QElapsedTimer>
 #include <QMetaMethod>
@@ -258,7 +258,7 @@ Q_DECLARE_METATYPE(Kind)
 Q_DECLARE_METATYPE(Injector::Plan)
 
 // The cases that need the namespace; each runs in a child process of its own.
-class NetnsEcho : public QObject {
+class NetnsEcho : public IsolatedTest {
     Q_OBJECT
 private slots:
     void everyKindReachesLoopback_data() { addKinds(); }
@@ -267,6 +267,7 @@ private slots:
 
     void init()
     {
+        ResetProgramState();
         // The datagram socket is refused in a new namespace until the group range lets us in.
         if (QByteArray(QTest::currentTestFunction()) != "fallsBackToPingCommand")
             setSysctl("ping_group_range", "0 0");
@@ -383,7 +384,7 @@ private slots:
 };
 
 // Runs every case of NetnsEcho in a child process inside a fresh namespace.
-class TestEchoNetns : public QObject {
+class TestEchoNetns : public IsolatedTest {
     Q_OBJECT
 private slots:
     void inNamespace_data()
@@ -425,7 +426,6 @@ int main(int argc, char **argv)
             return kNoNamespace;
         }
         QCoreApplication app(argc, argv);
-        ScriptedMessageBox boxes;
         NetnsEcho cases;
         std::vector<char *> args{argv[0]};
         args.insert(args.end(), argv + 2, argv + argc);

@@ -5,11 +5,12 @@
 #include "core/net/PingCommandEcho.h"
 #include "core/net/PingServer.h"
 #include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/ProgramState.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
-class TestPing : public QObject {
+class TestPing : public IsolatedTest {
     Q_OBJECT
 
 private slots:

@@ -1,5 +1,6 @@
 // The probe socket against real sockets on loopback: a UDP responder, a TCP listener.
 #include "core/net/SocketControl.h"
+#include "tests/support/ProgramState.h"
 
 #include <QHostAddress>
 #include <QSignalSpy>
@@ -29,7 +30,7 @@ void aim(SocketControl &control, int32_t protocol, const QString &host, int32_t 
 
 } // namespace
 
-class TestSocketControl : public QObject {
+class TestSocketControl : public IsolatedTest {
     Q_OBJECT
 private slots:
     void datagramsFromTheProbedServerArrive()

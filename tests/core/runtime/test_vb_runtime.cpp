@@ -2,11 +2,12 @@
 #include "core/runtime/ErrorTrap.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "core/runtime/VbConv.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
 // The classic run-time's conversions and the error-reporting layouts, from the reference tables.
-class TestVbRuntime : public QObject {
+class TestVbRuntime : public IsolatedTest {
     Q_OBJECT
 
 private slots:

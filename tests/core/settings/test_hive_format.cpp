@@ -1,6 +1,7 @@
 #include "core/settings/HiveFile.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/HiveSamples.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
@@ -27,7 +28,7 @@ hive::HiveFile parsed(const QByteArray &text)
 
 } // namespace
 
-class TestHiveFormat : public QObject {
+class TestHiveFormat : public IsolatedTest {
     Q_OBJECT
 
 private slots:

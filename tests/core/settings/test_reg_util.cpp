@@ -1,5 +1,6 @@
 #include "core/settings/CRegUtil.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
@@ -22,7 +23,7 @@ const QString kKey = QString("SOFTWARE\\Test");
 
 } // namespace
 
-class TestRegUtil : public QObject {
+class TestRegUtil : public IsolatedTest {
     Q_OBJECT
 
 private slots:

@@ -1,6 +1,7 @@
 #include "core/settings/RegistryStore.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/HiveSamples.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
@@ -48,7 +49,7 @@ QByteArray withoutSection(QByteArray text, const QByteArray &sectionStart)
 
 } // namespace
 
-class TestRegistryStore : public QObject {
+class TestRegistryStore : public IsolatedTest {
     Q_OBJECT
 
 private slots:

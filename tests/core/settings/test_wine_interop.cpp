@@ -1,5 +1,6 @@
 #include "core/settings/CRegUtil.h"
 #include "core/settings/HiveFile.h"
+#include "tests/support/ProgramState.h"
 
 #include <QtTest>
 
@@ -18,7 +19,7 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
-class TestWineInterop : public QObject {
+class TestWineInterop : public IsolatedTest {
     Q_OBJECT
 
     QTemporaryDir m_dir;

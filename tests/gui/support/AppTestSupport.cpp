@@ -1,7 +1,6 @@
 #include "tests/gui/support/AppTestSupport.h"
 
 #include "core/state/AppState.h"
-#include "gui/browser/frmServerList.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -27,14 +26,6 @@ QByteArray GameHive(const QString &rsPath, const QString &rb6Path, const Values 
     if (!rsPath.isNull())
         hive += HiveSection(kRSRegistry, Values{{"InstallationPath", rsPath}} + rsExtra);
     return hive;
-}
-
-void ResetProgramState()
-{
-    delete frmServerList::Existing();
-    ReleaseRegUtil();
-    gGameType.clear();
-    gRegistry.clear();
 }
 
 QString GameFolders::path(const QString &relative) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ProgramState.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -15,9 +17,6 @@ QByteArray HiveSection(const QString &key, const Values &values);
 // the Rogue Spear key also gets rsExtra.
 QByteArray GameHive(const QString &rsPath, const QString &rb6Path = {}, const Values &own = {},
                     const Values &rsExtra = {});
-
-// Drops what an earlier test left behind: the server list window and the shared registry.
-void ResetProgramState();
 
 // A folder holding fake game installations.
 class GameFolders {

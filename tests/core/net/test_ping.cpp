@@ -34,97 +34,63 @@ private slots:
 
     // None of these may reach the network: a bad address is reported, one that converts to 0
     // would otherwise ping this computer itself.
-    void malformedAddresses_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QString>("slot");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("five parts") << "1.2.3.4.5"
-                                    << ""
-                                    << "untouched"
-                                    << "Error in PingServer 9 Subscript out of range";
-        QTest::newRow("empty part") << "1..3.4"
-                                    << ""
-                                    << "untouched"
-                                    << "Error in PingServer 13 Type mismatch";
-        QTest::newRow("three parts") << "1.2.3"
-                                     << "Offline"
-                                     << "1.2.3"
-                                     << "";
-        QTest::newRow("empty text") << ""
-                                    << "Offline"
-                                    << ""
-                                    << "";
-        QTest::newRow("zero by wrap") << "256.512.0.768"
-                                      << "Offline"
-                                      << "256.512.0.768"
-                                      << "";
-    }
     void malformedAddresses()
     {
-        QFETCH(QString, address);
-        QFETCH(QString, result);
-        QFETCH(QString, slot);
-        QFETCH(QString, message);
-        ScriptedMessageBox boxes;
-        RecordingEcho echo;
-        QString pinged = "untouched";
-        QCOMPARE(PingServer(address, pinged), result);
-        QCOMPARE(pinged, slot);
-        QCOMPARE(echo.requests().size(), 0);
-        QCOMPARE(boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        for (const ShownMessage &shown : boxes.shown())
-            QVERIFY(shown.title == "Skirmdeck" && shown.icon == MsgIcon::None);
+        const struct {
+            const char *address, *result, *slot, *message;
+        } cases[] = {
+            {"1.2.3.4.5", "", "untouched", "Error in PingServer 9 Subscript out of range"},
+            {"1..3.4", "", "untouched", "Error in PingServer 13 Type mismatch"},
+            {"1.2.3", "Offline", "1.2.3", nullptr},
+            {"", "Offline", "", nullptr},
+            {"256.512.0.768", "Offline", "256.512.0.768", nullptr},
+        };
+        for (const auto &c : cases) {
+            ScriptedMessageBox boxes;
+            RecordingEcho echo;
+            QString pinged = "untouched";
+            QCOMPARE(PingServer(c.address, pinged), c.result);
+            QCOMPARE(pinged, c.slot);
+            QCOMPARE(echo.requests().size(), 0);
+            QCOMPARE(boxes.texts(), c.message ? QStringList{c.message} : QStringList());
+            for (const ShownMessage &shown : boxes.shown())
+                QVERIFY(shown.title == "Skirmdeck" && shown.icon == MsgIcon::None);
+        }
     }
 
-    // What is sent where, and how the reply reads.
-    void sentAndShown_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<uint>("roundTrip");
-        QTest::addColumn<uint>("sentTo");
-        QTest::addColumn<QString>("slot");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("success") << "192.168.0.5" << 0 << 12u << 0x0500A8C0u << "192.168.0.5"
-                                 << "12ms";
-        QTest::newRow("success as 11000") << "1.2.3.4" << 11000 << 0u << 0x04030201u << "1.2.3.4"
-                                          << "0ms";
-        QTest::newRow("timed out") << "1.2.3.4" << 11010 << 0u << 0x04030201u << "1.2.3.4"
-                                   << "Offline";
-        QTest::newRow("offline round trip") << "1.2.3.4" << 0 << 589844u << 0x04030201u << "1.2.3.4"
-                                            << "Offline";
-        // Any text with something besides digits and dots is a name, whatever its letters.
-        QTest::newRow("upper-case name") << "LOCALHOST" << 0 << 3u << 0x0100007Fu << "127.0.0.1"
-                                         << "3ms";
-        QTest::newRow("name in blanks") << " localhost " << 0 << 3u << 0x0100007Fu << "127.0.0.1"
-                                        << "3ms";
-        // Blanks are no letters: the text stays a dotted address and comes back as typed.
-        QTest::newRow("dotted in blanks") << " 127.0.0.1 " << 0 << 3u << 0x0100007Fu << " 127.0.0.1 "
-                                          << "3ms";
-        QTest::newRow("part above 255") << "300.0.0.1" << 0 << 3u << 0x0100002Cu << "300.0.0.1"
-                                        << "3ms";
-    }
+    // What is sent where (the payload and time-out of every echo), and how the reply reads.
     void sentAndShown()
     {
-        QFETCH(QString, address);
-        QFETCH(int, status);
-        QFETCH(uint, roundTrip);
-        QFETCH(uint, sentTo);
-        QFETCH(QString, slot);
-        QFETCH(QString, text);
-        EchoResult answer;
-        answer.status = status;
-        answer.roundTripMs = roundTrip;
-        RecordingEcho echo(answer);
-        QString pinged;
-        QCOMPARE(PingServer(address, pinged), text);
-        QCOMPARE(pinged, slot);
-        QCOMPARE(echo.requests().size(), 1);
-        QCOMPARE(echo.requests().first().address, sentTo);
-        QCOMPARE(echo.requests().first().payload, QByteArray("Echo This"));
-        QCOMPARE(echo.requests().first().timeoutMs, 200);
+        const struct {
+            const char *address;
+            int status;
+            uint roundTrip, sentTo;
+            const char *slot, *text;
+        } cases[] = {
+            {"192.168.0.5", 0, 12, 0x0500A8C0u, "192.168.0.5", "12ms"},
+            {"1.2.3.4", 11000, 0, 0x04030201u, "1.2.3.4", "0ms"}, // 11000 is success too
+            {"1.2.3.4", 11010, 0, 0x04030201u, "1.2.3.4", "Offline"},
+            {"1.2.3.4", 0, 589844, 0x04030201u, "1.2.3.4", "Offline"},
+            // Any text with something besides digits and dots is a name, whatever its letters.
+            {"LOCALHOST", 0, 3, 0x0100007Fu, "127.0.0.1", "3ms"},
+            {" localhost ", 0, 3, 0x0100007Fu, "127.0.0.1", "3ms"},
+            // Blanks are no letters: the text stays a dotted address and comes back as typed.
+            {" 127.0.0.1 ", 0, 3, 0x0100007Fu, " 127.0.0.1 ", "3ms"},
+            {"300.0.0.1", 0, 3, 0x0100002Cu, "300.0.0.1", "3ms"},
+        };
+        for (const auto &c : cases) {
+            EchoResult answer;
+            answer.status = c.status;
+            answer.roundTripMs = c.roundTrip;
+            RecordingEcho echo(answer);
+            QString pinged;
+            QCOMPARE(PingServer(c.address, pinged), c.text);
+            QCOMPARE(pinged, c.slot);
+            QCOMPARE(echo.requests().size(), 1);
+            QCOMPARE(echo.requests().first().address, c.sentTo);
+            QCOMPARE(echo.requests().first().payload, QByteArray("Echo This"));
+            QCOMPARE(echo.requests().first().timeoutMs, 200);
+        }
     }
 };
 

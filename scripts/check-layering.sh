@@ -54,7 +54,7 @@ check() {
         }
         END { exit bad }' || status=1
     rm -f "$widgets"
-    if (cd "$dir" && find . -path ./build\* -prune -o \( -name CMakeLists.txt -o -name '*.cmake' \) -print0 |
+    if (cd "$dir" && find . \( -path ./.git -o -path "./build*" \) -prune -o \( -name CMakeLists.txt -o -name '*.cmake' \) -print0 |
         xargs -0 grep -niE 'include\s*\([^)]*\bOPTIONAL\b|if\s*\(\s*(NOT\s+)?EXISTS\b'); then
         echo "CMake: list sources plainly; no OPTIONAL includes, no if(EXISTS"
         status=1

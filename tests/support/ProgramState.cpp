@@ -37,10 +37,14 @@ const std::vector<Variable> kVariablesAtStart = ReadVariables();
 
 void ResetProgramState()
 {
+    // Chosen before any is deleted: deleting a window also deletes the windows it owns (its
+    // dialogs, the pop-ups of its lists), which are listed as well.
+    QWidgetList selfDeleting;
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->testAttribute(Qt::WA_DeleteOnClose))
-            delete window;
+        if (!window->parentWidget() && window->testAttribute(Qt::WA_DeleteOnClose))
+            selfDeleting.append(window);
     }
+    qDeleteAll(selfDeleting);
     ReleaseRegUtil();
     gGameType.clear();
     gRegistry.clear();

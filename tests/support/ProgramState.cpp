@@ -9,29 +9,11 @@
 #include <QApplication>
 #include <QWidget>
 
-#include <optional>
-#include <vector>
-
 namespace {
 
-// Where the program finds its settings hive and its embedded directory.
+// Where the program finds its settings hive and its embedded directory: unset, the program's
+// own defaults; each test names files of its own (TempHive, DirectorySandbox).
 const char *const kFileVariables[] = {"SKIRMDECK_REGISTRY", "SKIRMDECK_DIRECTORY_DB"};
-
-struct Variable {
-    const char *name;
-    std::optional<QByteArray> value;
-};
-
-std::vector<Variable> ReadVariables()
-{
-    std::vector<Variable> read;
-    for (const char *name : kFileVariables)
-        read.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-    return read;
-}
-
-// As the test program found them, read before any test ran.
-const std::vector<Variable> kVariablesAtStart = ReadVariables();
 
 } // namespace
 
@@ -60,10 +42,6 @@ void ResetProgramState()
     setEchoSeam(nullptr);
     setProcessStarter(nullptr);
     setUrlOpener(nullptr);
-    for (const Variable &variable : kVariablesAtStart) {
-        if (variable.value)
-            qputenv(variable.name, *variable.value);
-        else
-            qunsetenv(variable.name);
-    }
+    for (const char *name : kFileVariables)
+        qunsetenv(name);
 }

@@ -281,7 +281,6 @@ private slots:
         QTest::addColumn<bool>("posted");
         QTest::addColumn<bool>("update");
         QTest::newRow("both") << true << true;
-        QTest::newRow("posted only") << true << false;
         QTest::newRow("update only") << false << true;
     }
 

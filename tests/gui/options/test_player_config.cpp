@@ -217,8 +217,6 @@ private slots:
 
         QTest::newRow("display name in lower case") << kRogueSpear << "hk mp5a5"
                                                     << "pw_mp5sd.wpn";
-        QTest::newRow("display name in upper case") << kEagleWatch << "BENELLI 12GA."
-                                                    << "pw_mp5sd.wpn";
         QTest::newRow("trailing blank") << kRainbowSix << "M16 "
                                         << "pw_mp5sd.wpn";
         QTest::newRow("name from another game's list") << kRainbowSix << "HK MP5SD5"

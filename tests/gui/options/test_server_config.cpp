@@ -139,10 +139,6 @@ private slots:
         const QStringList rsNumbers = {Dword("MultiplayerMaximumNumberOfPlayers", 12),
                                        Dword("MultiplayerBlueTeamSize", 3), Dword("MultiplayerGoldTeamSize", 9)};
         // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
-        QTest::newRow("Rogue Spear, no box touched")
-            << rs << "t10TFTF1t0TFF" << rsNumbers << QList<int>{}
-            << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6),
-                           NumChange(rs, "MultiplayerGameLength", 0)};
         QTest::newRow("Urban Operations, toggled once and twice")
             << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)} << QList<int>{3, 5, 4, 4, 12}
             << QStringList{NumChange(uo, "MultiplayerMaximumNumberOfPlayers", 0),
@@ -273,8 +269,6 @@ private slots:
         const QString rsMessage = "Error in LoadRSServerOptsType mismatch 13";
         const QString rb6Message = "Error in LoadRB6ServerOptsType mismatch 13";
         QTest::newRow("Rogue Spear, missing value") << kRogueSpear << "TTTT-TTTTTTTF" << 4 << rsMessage;
-        QTest::newRow("Urban Operations, yes") << kUrbanOperations << "TFTFTFTFTFTFx" << 12 << rsMessage;
-        QTest::newRow("Rainbow Six, missing value") << kRainbowSix << "TT-TTT      F" << 2 << rb6Message;
         QTest::newRow("Eagle Watch, empty text") << kEagleWatch << "TTTTTT      e" << 12 << rb6Message;
     }
 

@@ -78,7 +78,13 @@ QStringList CutCaptions(const QWidget *window)
             continue;
         const QFontMetrics metrics(w->font());
         const QRect room = CaptionRoom(w, text);
-        const QSize ink(metrics.horizontalAdvance(text), metrics.tightBoundingRect(text).height());
+        // One line is measured by its ink, as the smallest boxes are barely a line high;
+        // a label that wraps or breaks its text needs whole lines.
+        QSize ink(metrics.horizontalAdvance(text), metrics.tightBoundingRect(text).height());
+        const auto *label = qobject_cast<const QLabel *>(w);
+        if (label && (label->wordWrap() || text.contains(QLatin1Char('\n'))))
+            ink = metrics.boundingRect(QRect(0, 0, room.width(), 0), label->wordWrap() ? Qt::TextWordWrap : 0, text)
+                      .size();
         if (ink.width() > room.width() || ink.height() > room.height())
             cut << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6 (%7)")
                        .arg(window->windowTitle(), text)

@@ -9,7 +9,7 @@ packages=(
     unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqlite3-dev
     postgresql
     iputils-ping iproute2 util-linux
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core fonts-liberation
     wine
 )
 

@@ -138,8 +138,8 @@ QVariant CRegUtil::GetSettingByte(HKEY root, const QString &path, const QString 
 void CRegUtil::SaveSettingByte(HKEY root, const QString &path, const QString &name, const QVariant &data)
 {
     tagged("[CRegUtil.SaveSettingByte]", [&] {
-        // Only a byte array indexed from 0 can be written.
-        if (data.typeId() != QMetaType::QByteArray)
+        // Only a byte array holding index 0 can be written; an empty one has no index 0.
+        if (data.typeId() != QMetaType::QByteArray || data.toByteArray().isEmpty())
             throw RuntimeError(vberr::SubscriptOutOfRange);
         if (auto *store = storeFor(root))
             store->setValue(path, name, REG_BINARY, data.toByteArray());

@@ -3,9 +3,40 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
+
+namespace {
+
+// Stand-ins for the classic faces. The classic layout was drawn for 8-point MS Sans Serif and
+// wraps its longest check-box captions onto a second line, which a check box here cannot do;
+// the narrow face half a point smaller keeps those on one line inside their boxes.
+struct FaceStandIn {
+    const char *classic;
+    const char *standIn;
+    qreal pointsLess;
+};
+constexpr FaceStandIn kStandIns[] = {
+    {"MS Sans Serif", "Liberation Sans Narrow", 0.5},
+    {"Small Fonts", "Liberation Sans Narrow", 0},
+    {"MS Serif", "Liberation Serif", 0},
+};
+
+bool Installed(const QString &family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
+
+QFont FontOf(const QString &family, qreal pointSize)
+{
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+} // namespace
 
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
 {
@@ -18,7 +49,49 @@ void SetClassicFrame(QWidget *window, const QString &title, int widthTwips, int 
 {
     window->setWindowTitle(title);
     window->setFixedSize(Twips(widthTwips), Twips(heightTwips));
-    window->setFont(FaceOrStandard(QStringLiteral("MS Sans Serif"), 8));
+    window->setFont(ClassicFont(QStringLiteral("MS Sans Serif"), 8));
+}
+
+QFont ClassicFont(const QString &family, qreal pointSize)
+{
+    if (Installed(family))
+        return FontOf(family, pointSize);
+    for (const FaceStandIn &standIn : kStandIns)
+        if (family.compare(QLatin1String(standIn.classic), Qt::CaseInsensitive) == 0 &&
+            Installed(QLatin1String(standIn.standIn)))
+            return FontOf(QLatin1String(standIn.standIn), pointSize - standIn.pointsLess);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+QFont FaceOrStandard(const QString &family, int pointSize) { return ClassicFont(family, pointSize); }
+
+QLabel *NewLabel(QWidget *parent, const QString &caption, TwipsBox box, const QString &tip)
+{
+    return Placed(new QLabel(caption, parent), box, tip);
+}
+
+QLabel *NewImage(QWidget *parent, const QString &picture, TwipsBox box, const QString &tip)
+{
+    QLabel *image = Placed(new QLabel(parent), box, tip);
+    image->setPixmap(QPixmap(picture));
+    return image;
+}
+
+QLineEdit *NewTextBox(QWidget *parent, TwipsBox box, const QString &tip)
+{
+    return Placed(new QLineEdit(parent), box, tip);
+}
+
+QGroupBox *NewFrame(QWidget *parent, const QString &caption, TwipsBox box)
+{
+    return Placed(new QGroupBox(caption, parent), box);
+}
+
+QCheckBox *NewCheckBox(QWidget *parent, const QString &caption, TwipsBox box)
+{
+    return Placed(new QCheckBox(caption, parent), box);
 }
 
 QPushButton *NewButton(QWidget *parent, const QString &caption)
@@ -26,6 +99,18 @@ QPushButton *NewButton(QWidget *parent, const QString &caption)
     auto *button = new QPushButton(caption, parent);
     button->setAutoDefault(false);
     return button;
+}
+
+QPushButton *NewButton(QWidget *parent, const QString &caption, TwipsBox box, const QString &tip)
+{
+    return Placed(NewButton(parent, caption), box, tip);
+}
+
+QComboBox *NewDropDownList(QWidget *parent, TwipsBox box, const QString &tip)
+{
+    auto *list = Placed(new QComboBox(parent), box, tip);
+    list->setEditable(false);
+    return list;
 }
 
 QComboBox *NewExactList(QWidget *parent)
@@ -37,13 +122,12 @@ QComboBox *NewExactList(QWidget *parent)
     return box;
 }
 
-QFont FaceOrStandard(const QString &family, int pointSize)
+QComboBox *NewExactList(QWidget *parent, TwipsBox box) { return Placed(NewExactList(parent), box); }
+
+void ChainTabOrder(const QList<QWidget *> &order)
 {
-    if (QFontDatabase::families().contains(family, Qt::CaseInsensitive))
-        return QFont(family, pointSize);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSize(pointSize);
-    return font;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 int16_t CheckValue(const QCheckBox *box)

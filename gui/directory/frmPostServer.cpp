@@ -7,29 +7,27 @@
 #include "gui/common/UiSupport.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
-QLineEdit *addField(QFormLayout *form, QLabel *&label, const QString &caption)
+// Rows of the details frame, in twips: a caption on the left, its field on the right.
+constexpr int kRowTop = 360;
+constexpr int kRowStep = 375;
+
+QLineEdit *AddField(QGroupBox *frame, int row, QLabel *&label, const QString &caption)
 {
-    auto *box = new QLineEdit;
-    label = new QLabel(caption);
-    form->addRow(label, box);
-    return box;
+    label = NewLabel(frame, caption, {120, kRowTop + row * kRowStep, 1335, 255});
+    return NewTextBox(frame, {1560, kRowTop + row * kRowStep, 2895, 285});
 }
 
 } // namespace
 
 frmPostServer::frmPostServer(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Post Server"));
     BuildControls();
     connect(cmdPostServer, &QPushButton::clicked, this, &frmPostServer::cmdPostServer_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPostServer::cmdCancel_Click);
@@ -38,35 +36,23 @@ frmPostServer::frmPostServer(QWidget *parent) : QDialog(parent)
 
 void frmPostServer::BuildControls()
 {
-    fraPostServer = new QGroupBox(QStringLiteral("Server Details"));
-    auto *form = new QFormLayout(fraPostServer);
-    txtServerName = addField(form, lblServername, QStringLiteral("Server Name:"));
-    txtIPAddress = addField(form, lblPAddress, QStringLiteral("IP Address:"));
-    txtPort = addField(form, lblPort, QStringLiteral("Port:"));
-    txtMods = addField(form, lblMods, QStringLiteral("Mods:"));
-    txtServerKey = addField(form, Label1, QStringLiteral("Password:"));
-    cboConnection = new QComboBox;
-    cboConnection->setEditable(false);
-    lblConnection = new QLabel(QStringLiteral("Connection Type:"));
-    form->addRow(lblConnection, cboConnection);
+    SetClassicFrame(this, QStringLiteral("Post Server"), 4815, 3435);
+    fraPostServer = NewFrame(this, QStringLiteral("Server Details"), {120, 120, 4575, 2700});
+    txtServerName = AddField(fraPostServer, 0, lblServername, QStringLiteral("Server Name:"));
+    txtIPAddress = AddField(fraPostServer, 1, lblPAddress, QStringLiteral("IP Address:"));
+    txtPort = AddField(fraPostServer, 2, lblPort, QStringLiteral("Port:"));
+    txtMods = AddField(fraPostServer, 3, lblMods, QStringLiteral("Mods:"));
+    txtServerKey = AddField(fraPostServer, 4, Label1, QStringLiteral("Password:"));
+    lblConnection = NewLabel(fraPostServer, QStringLiteral("Connection Type:"),
+                             {120, kRowTop + 5 * kRowStep, 1335, 255});
+    cboConnection = NewDropDownList(fraPostServer, {1560, kRowTop + 5 * kRowStep, 2895, 315});
 
-    cmdPostServer = new QPushButton(QStringLiteral("Post Server"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdPostServer);
-    buttons->addWidget(cmdCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(fraPostServer);
-    layout->addLayout(buttons);
+    // Enter in a field presses neither button: posting calls the directory.
+    cmdPostServer = NewButton(this, QStringLiteral("Post Server"), {2040, 2940, 1215, 375});
+    cmdCancel = NewButton(this, QStringLiteral("Cancel"), {3360, 2940, 1215, 375});
 
-    setTabOrder(txtServerName, txtIPAddress);
-    setTabOrder(txtIPAddress, txtPort);
-    setTabOrder(txtPort, txtMods);
-    setTabOrder(txtMods, txtServerKey);
-    setTabOrder(txtServerKey, cboConnection);
-    setTabOrder(cboConnection, cmdPostServer);
-    setTabOrder(cmdPostServer, cmdCancel);
+    ChainTabOrder(
+        {txtServerName, txtIPAddress, txtPort, txtMods, txtServerKey, cboConnection, cmdPostServer, cmdCancel});
 }
 
 void frmPostServer::Form_Load()

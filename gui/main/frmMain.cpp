@@ -26,37 +26,7 @@ const QString kPostTip = QStringLiteral("Press here to Add your Server to the DB
 const QString kRemoveCaption = QStringLiteral("Remove Server");
 const QString kRemoveTip = QStringLiteral("Press here to Remove your Server from the DB Server List");
 
-template <class W> W *make(QWidget *parent, int left, int top, int width, int height, const QString &tip = QString())
-{
-    auto *widget = new W(parent);
-    PlaceTwips(widget, left, top, width, height);
-    if (!tip.isEmpty())
-        widget->setToolTip(tip);
-    return widget;
-}
-
-QPushButton *button(QWidget *parent, const QString &caption, int l, int t, int w, int h, const QString &tip)
-{
-    auto *b = make<QPushButton>(parent, l, t, w, h, tip);
-    b->setText(caption);
-    return b;
-}
-
-QLabel *label(QWidget *parent, const QString &caption, int l, int t, int w, int h, const QString &tip = QString())
-{
-    auto *l2 = make<QLabel>(parent, l, t, w, h, tip);
-    l2->setText(caption);
-    return l2;
-}
-
-QLabel *image(QWidget *parent, const QString &resource, int l, int t, int w, int h, const QString &tip = QString())
-{
-    auto *img = make<QLabel>(parent, l, t, w, h, tip);
-    img->setPixmap(QPixmap(resource));
-    return img;
-}
-
-QFont smallFonts() { return FaceOrStandard(QStringLiteral("Small Fonts"), 6); }
+QFont smallFonts() { return ClassicFont(QStringLiteral("Small Fonts"), 6); }
 
 } // namespace
 
@@ -78,11 +48,11 @@ frmMain::~frmMain()
 void frmMain::BuildControls()
 {
     BuildGameFrame();
-    ImgLogo = image(this, QStringLiteral(":/skirmdeck/logo.png"), 90, 1230, 2100, 1200);
+    ImgLogo = NewImage(this, QStringLiteral(":/skirmdeck/logo.png"), {90, 1230, 2100, 1200});
     ImgLogo->setScaledContents(true);
-    imgFavDB1 = make<QLabel>(this, 2295, 120, 1185, 960,
-                             QStringLiteral("Press to launch the Favorite/DB servers list"));
-    imgFavDB = make<QLabel>(this, 2295, 120, 1170, 960);
+    imgFavDB1 = NewImage(this, QString(), {2295, 120, 1185, 960},
+                         QStringLiteral("Press to launch the Favorite/DB servers list"));
+    imgFavDB = NewImage(this, QString(), {2295, 120, 1170, 960});
     imgFavDB->hide();
     BuildQuickLaunch();
     BuildPostFrame();
@@ -91,36 +61,33 @@ void frmMain::BuildControls()
 
 void frmMain::BuildGameFrame()
 {
-    FrmGame = make<QGroupBox>(this, 90, 135, 2115, 1035);
-    FrmGame->setTitle(QStringLiteral("Select a Game"));
-    cboGameType = make<QComboBox>(FrmGame, 255, 390, 1575, 315, QStringLiteral("Press to Select which Game"));
-    cboGameType->setEditable(false);
+    FrmGame = NewFrame(this, QStringLiteral("Select a Game"), {90, 135, 2115, 1035});
+    cboGameType = NewDropDownList(FrmGame, {255, 390, 1575, 315}, QStringLiteral("Press to Select which Game"));
 }
 
 void frmMain::BuildQuickLaunch()
 {
-    frmQuicklnch = make<QGroupBox>(this, 3525, 135, 2490, 2295);
-    frmQuicklnch->setTitle(QStringLiteral("Quick Launch"));
-    lblServerIP = label(frmQuicklnch, QStringLiteral("Server IP:"), 120, 240, 840, 135);
-    lblPort = label(frmQuicklnch, QStringLiteral("Port:"), 1800, 240, 375, 135);
+    frmQuicklnch = NewFrame(this, QStringLiteral("Quick Launch"), {3525, 135, 2490, 2295});
+    lblServerIP = NewLabel(frmQuicklnch, QStringLiteral("Server IP:"), {120, 240, 840, 135});
+    lblPort = NewLabel(frmQuicklnch, QStringLiteral("Port:"), {1800, 240, 375, 135});
     // These sit on the window itself, over the frame.
-    txtIP = make<QLineEdit>(this, 3600, 570, 1575, 285, QStringLiteral("Enter the Server IP here"));
-    txtPort = make<QLineEdit>(this, 5280, 570, 615, 285, QStringLiteral("Enter the Servers Port here"));
-    cmdJoin = button(this, QStringLiteral("Join"), 3600, 900, 495, 375,
-                     QStringLiteral("Press to Connect to the Server IP"));
-    cmdCreate = button(this, QStringLiteral("Create"), 4095, 900, 615, 375, QStringLiteral("Press to Create a game"));
-    cmdCheckStatus = button(this, QStringLiteral("Check Status"), 4710, 900, 1215, 375,
-                            QStringLiteral("Press to check if the Server is Up"));
-    lblServerstatus = label(frmQuicklnch, QStringLiteral("Server Status:"), 120, 1200, 915, 225,
-                            QStringLiteral("This light denotes if the Game is up or not"));
-    imgStatus = make<QLabel>(frmQuicklnch, 450, 1425, 255, 255);
-    lblPing = label(frmQuicklnch, QStringLiteral("Ping:"), 1665, 1215, 375, 165);
-    lblPingTime = label(frmQuicklnch, QString(), 1650, 1425, 720, 255,
-                        QStringLiteral("This is the ping to the server"));
-    lblMod = label(frmQuicklnch, QStringLiteral("Mod:"), 105, 1935, 375, 255);
-    cboMods = make<QComboBox>(frmQuicklnch, 525, 1875, 1935, 315,
+    txtIP = NewTextBox(this, {3600, 570, 1575, 285}, QStringLiteral("Enter the Server IP here"));
+    txtPort = NewTextBox(this, {5280, 570, 615, 285}, QStringLiteral("Enter the Servers Port here"));
+    cmdJoin = NewButton(this, QStringLiteral("Join"), {3600, 900, 495, 375},
+                        QStringLiteral("Press to Connect to the Server IP"));
+    cmdCreate = NewButton(this, QStringLiteral("Create"), {4095, 900, 615, 375},
+                          QStringLiteral("Press to Create a game"));
+    cmdCheckStatus = NewButton(this, QStringLiteral("Check Status"), {4710, 900, 1215, 375},
+                               QStringLiteral("Press to check if the Server is Up"));
+    lblServerstatus = NewLabel(frmQuicklnch, QStringLiteral("Server Status:"), {120, 1200, 915, 225},
+                               QStringLiteral("This light denotes if the Game is up or not"));
+    imgStatus = NewImage(frmQuicklnch, QString(), {450, 1425, 255, 255});
+    lblPing = NewLabel(frmQuicklnch, QStringLiteral("Ping:"), {1665, 1215, 375, 165});
+    lblPingTime = NewLabel(frmQuicklnch, QString(), {1650, 1425, 720, 255},
+                           QStringLiteral("This is the ping to the server"));
+    lblMod = NewLabel(frmQuicklnch, QStringLiteral("Mod:"), {105, 1935, 375, 255});
+    cboMods = NewDropDownList(frmQuicklnch, {525, 1875, 1935, 315},
                               QStringLiteral("Click here to select which mods to use"));
-    cboMods->setEditable(false);
     for (QLabel *small : {lblServerIP, lblPort, lblServerstatus, lblPing})
         small->setFont(smallFonts());
     SocketTimer = new QTimer(this);
@@ -132,28 +99,28 @@ void frmMain::BuildQuickLaunch()
 
 void frmMain::BuildPostFrame()
 {
-    FramePostIP = make<QGroupBox>(this, 2235, 1110, 1260, 1320);
-    lblHostIP = label(FramePostIP, QStringLiteral("Your IP Address:"), 45, 195, 1095, 255);
-    txtHostIP = make<QLineEdit>(FramePostIP, 135, 360, 990, 240);
-    txtHostIP->setFont(FaceOrStandard(QStringLiteral("MS Serif"), 7));
-    cmdPost = make<QPushButton>(FramePostIP, 60, 630, 1155, 285);
-    cmdSingle = button(FramePostIP, QStringLiteral("Single Player"), 60, 945, 1155, 285,
-                       QStringLiteral("Press to play a single player game"));
+    FramePostIP = NewFrame(this, QString(), {2235, 1110, 1260, 1320});
+    lblHostIP = NewLabel(FramePostIP, QStringLiteral("Your IP Address:"), {45, 195, 1095, 255});
+    txtHostIP = NewTextBox(FramePostIP, {135, 360, 990, 240});
+    txtHostIP->setFont(ClassicFont(QStringLiteral("MS Serif"), 7));
+    cmdPost = NewButton(FramePostIP, QString(), {60, 630, 1155, 285});
+    cmdSingle = NewButton(FramePostIP, QStringLiteral("Single Player"), {60, 945, 1155, 285},
+                          QStringLiteral("Press to play a single player game"));
     for (QWidget *small : std::initializer_list<QWidget *>{lblHostIP, cmdPost, cmdSingle})
         small->setFont(smallFonts());
 }
 
 void frmMain::BuildBottomRow()
 {
-    cmdPlayerOptions = button(this, QStringLiteral("Player Options"), 90, 2520, 1215, 255,
-                              QStringLiteral("Press to Change Player Options"));
-    cmdServerOptions = button(this, QStringLiteral("Server Options"), 1420, 2520, 1215, 255,
-                              QStringLiteral("Press to Change Server Options"));
-    cmdGeneralOptions = button(this, QStringLiteral("General Options"), 2750, 2520, 1335, 255,
-                               QStringLiteral("Press to Change General Options"));
-    cmdAbout = button(this, QStringLiteral("About Skirmdeck"), 4200, 2520, 1455, 255,
-                      QStringLiteral("Click here to find out who brought you the Skirmdeck"));
-    lblVersion = label(this, QString(), 5715, 2640, 375, 135);
+    cmdPlayerOptions = NewButton(this, QStringLiteral("Player Options"), {90, 2520, 1215, 255},
+                                 QStringLiteral("Press to Change Player Options"));
+    cmdServerOptions = NewButton(this, QStringLiteral("Server Options"), {1420, 2520, 1215, 255},
+                                 QStringLiteral("Press to Change Server Options"));
+    cmdGeneralOptions = NewButton(this, QStringLiteral("General Options"), {2750, 2520, 1335, 255},
+                                  QStringLiteral("Press to Change General Options"));
+    cmdAbout = NewButton(this, QStringLiteral("About Skirmdeck"), {4200, 2520, 1455, 255},
+                         QStringLiteral("Click here to find out who brought you the Skirmdeck"));
+    lblVersion = NewLabel(this, QString(), {5715, 2640, 375, 135});
     lblVersion->setFont(smallFonts());
 }
 

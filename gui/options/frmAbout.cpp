@@ -19,15 +19,10 @@ const QString kAboutPicture = QStringLiteral(":/skirmdeck/about.png");
 
 QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent), ImgAbout(new QLabel(this))
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About the Skirmdeck"));
-    setModal(true);
-    setFixedSize(320, 240);
-
-    ImgAbout->setObjectName(QStringLiteral("ImgAbout"));
-    ImgAbout->setGeometry(0, 0, 320, 240);
+    SetClassicFrame(this, QStringLiteral("About the Skirmdeck"), 4800, 3600);
+    ImgAbout = NewImage(this, QString(), {0, 0, 4800, 3600});
     ImgAbout->setCursor(Qt::PointingHandCursor);
     ImgAbout->installEventFilter(this);
 

@@ -60,67 +60,40 @@ frmGeneralOptions::frmGeneralOptions(QWidget *parent) : QDialog(parent)
 
 void frmGeneralOptions::CreateControls()
 {
-    setWindowTitle(QStringLiteral("General Options"));
-    setFixedSize(Twips(kClientWidth), Twips(kClientHeight));
+    SetClassicFrame(this, QStringLiteral("General Options"), kClientWidth, kClientHeight);
     SetProgramIcon(this);
 
-    fraGameOptions = new QGroupBox(QStringLiteral("Game Options"), this);
-    fraGameOptions->setObjectName(QStringLiteral("fraGameOptions"));
-    PlaceTwips(fraGameOptions, 120, kFrameTop, 3015, kFrameHeight);
-    fraGraphicOptions = new QGroupBox(QStringLiteral("Graphic Options"), this);
-    fraGraphicOptions->setObjectName(QStringLiteral("fraGraphicOptions"));
-    PlaceTwips(fraGraphicOptions, 3240, kFrameTop, 3135, kFrameHeight);
+    fraGameOptions = NewFrame(this, QStringLiteral("Game Options"), {120, kFrameTop, 3015, kFrameHeight});
+    fraGraphicOptions = NewFrame(this, QStringLiteral("Graphic Options"), {3240, kFrameTop, 3135, kFrameHeight});
     CreateOptionBoxes();
 
-    Label1 = new QLabel(QStringLiteral("Video Resolution:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    PlaceTwips(Label1, 120, 2775, 1575, 255);
-
-    cboResolution = NewExactList(this);
-    cboResolution->setObjectName(QStringLiteral("cboResolution"));
+    Label1 = NewLabel(this, QStringLiteral("Video Resolution:"), {120, 2775, 1575, 255});
+    cboResolution = NewExactList(this, {1740, 2730, 1335, 315});
     cboResolution->setEditText(QStringLiteral("1600x1200"));
-    PlaceTwips(cboResolution, 1740, 2730, 1335, 315);
 
-    chkGameStart = new QCheckBox(QStringLiteral("Exit on Game Start"), this);
-    chkGameStart->setObjectName(QStringLiteral("chkGameStart"));
-    chkGameStart->setFont(FaceOrStandard(QStringLiteral("Small Fonts"), 7));
-    PlaceTwips(chkGameStart, 120, 3285, 1815, 255);
+    chkGameStart = NewCheckBox(this, QStringLiteral("Exit on Game Start"), {120, 3285, 1815, 255});
+    chkGameStart->setFont(ClassicFont(QStringLiteral("Small Fonts"), 7));
 
-    cmdOk = new QPushButton(QStringLiteral("OK"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setDefault(true);
-    PlaceTwips(cmdOk, 4080, 3240, 1095, 375);
-    cmdCancell = NewButton(this, QStringLiteral("Cancel"));
-    cmdCancell->setObjectName(QStringLiteral("cmdCancell"));
-    PlaceTwips(cmdCancell, 5280, 3240, 1095, 375);
+    cmdOk = NewButton(this, QStringLiteral("OK"), {4080, 3240, 1095, 375});
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"), {5280, 3240, 1095, 375});
 }
 
 void frmGeneralOptions::CreateOptionBoxes()
 {
     // Captions come from the tables at load time.
-    for (int i = 0; i < kGameOptBoxes; ++i) {
-        chkGameOpts[i] = new QCheckBox(fraGameOptions);
-        chkGameOpts[i]->setObjectName(QStringLiteral("chkGameOpts_%1").arg(i));
-        PlaceTwips(chkGameOpts[i], 120, kBoxTop + i * kBoxStep, 2775, kBoxHeight);
-    }
-    for (int i = 0; i < kFullScreenIndex; ++i) {
-        chkGraphicOpts[i] = new QCheckBox(fraGraphicOptions);
-        chkGraphicOpts[i]->setObjectName(QStringLiteral("chkGraphicOpts_%1").arg(i));
-        PlaceTwips(chkGraphicOpts[i], 120, kBoxTop + i * kBoxStep, 2895, kBoxHeight);
-    }
+    for (int i = 0; i < kGameOptBoxes; ++i)
+        chkGameOpts[i] = NewCheckBox(fraGameOptions, QString(), {120, kBoxTop + i * kBoxStep, 2775, kBoxHeight});
+    for (int i = 0; i < kFullScreenIndex; ++i)
+        chkGraphicOpts[i] = NewCheckBox(fraGraphicOptions, QString(), {120, kBoxTop + i * kBoxStep, 2895, kBoxHeight});
     // Full screen sits outside the frame, beside the resolution it goes with.
-    chkGraphicOpts[kFullScreenIndex] = new QCheckBox(this);
-    chkGraphicOpts[kFullScreenIndex]->setObjectName(QStringLiteral("chkGraphicOpts_8"));
-    PlaceTwips(chkGraphicOpts[kFullScreenIndex], 3360, 2775, 1455, kBoxHeight);
+    chkGraphicOpts[kFullScreenIndex] = NewCheckBox(this, QString(), {3360, 2775, 1455, kBoxHeight});
 }
 
 void frmGeneralOptions::SetTabOrder()
 {
     QList<QWidget *> order(chkGameOpts.begin(), chkGameOpts.end());
     order.append(QList<QWidget *>(chkGraphicOpts.begin(), chkGraphicOpts.begin() + kFullScreenIndex));
-    order << cboResolution << chkGraphicOpts[kFullScreenIndex] << chkGameStart << cmdOk << cmdCancell;
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    ChainTabOrder(order << cboResolution << chkGraphicOpts[kFullScreenIndex] << chkGameStart << cmdOk << cmdCancell);
 }
 
 void frmGeneralOptions::ConnectHandlers()

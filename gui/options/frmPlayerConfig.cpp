@@ -38,21 +38,11 @@ void SetLimitedText(QLineEdit *box, const QString &text)
     box->setText(text);
 }
 
-QLineEdit *NewNameBox(QWidget *parent)
+QLineEdit *NewNameBox(QWidget *parent, TwipsBox box)
 {
-    auto *box = new QLineEdit(parent);
-    box->setMaxLength(kNameLimit);
-    return box;
-}
-
-QLabel *NewLabel(QWidget *parent, const char *caption) { return new QLabel(QString::fromLatin1(caption), parent); }
-
-// Captions were measured for a narrow 8-point face; with a wider standard face a caption
-// grows to the right rather than losing its last letters.
-void PlaceLabel(QLabel *label, int left, int top, int width, int height)
-{
-    PlaceTwips(label, left, top, width, height);
-    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    QLineEdit *name = NewTextBox(parent, box);
+    name->setMaxLength(kNameLimit);
+    return name;
 }
 
 // Adding the first item to an empty drop-down selects it; the text shown before filling
@@ -107,43 +97,22 @@ void frmPlayerConfig::CreateControls()
 {
     SetClassicFrame(this, QStringLiteral("Player Config"), 5505, 2310);
 
-    lblPlayerName = NewLabel(this, "Player Name:");
-    txtPlayerName = NewNameBox(this);
-    lblClanName = NewLabel(this, "Clan Name:");
-    txtClanName = NewNameBox(this);
-    lblPrimaryWep = NewLabel(this, "Primary Weapon");
-    cboPrimary = NewExactList(this);
-    lblSecondarywep = NewLabel(this, "Secondary Weapon");
-    cboSecondary = NewExactList(this);
-    lblkit1 = NewLabel(this, "Kit Item 1");
-    cboKit1 = NewExactList(this);
-    lblkit2 = NewLabel(this, "Kit Item 2");
-    cboKit2 = NewExactList(this);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdCancell = new QPushButton(QStringLiteral("Cancel"), this);
+    lblPlayerName = NewLabel(this, QStringLiteral("Player Name:"), {120, 135, 975, 255});
+    txtPlayerName = NewNameBox(this, {1200, 120, 2655, 285});
+    lblClanName = NewLabel(this, QStringLiteral("Clan Name:"), {120, 510, 975, 255});
+    txtClanName = NewNameBox(this, {1200, 495, 2655, 285});
+    lblPrimaryWep = NewLabel(this, QStringLiteral("Primary Weapon"), {360, 960, 1335, 255});
+    cboPrimary = NewExactList(this, {120, 1200, 1695, 315});
+    lblSecondarywep = NewLabel(this, QStringLiteral("Secondary Weapon"), {2280, 960, 1455, 255});
+    cboSecondary = NewExactList(this, {2160, 1200, 1695, 315});
+    lblkit1 = NewLabel(this, QStringLiteral("Kit Item 1"), {600, 1590, 735, 255});
+    cboKit1 = NewExactList(this, {120, 1830, 1695, 315});
+    lblkit2 = NewLabel(this, QStringLiteral("Kit Item 2"), {2640, 1590, 735, 255});
+    cboKit2 = NewExactList(this, {2160, 1830, 1695, 315});
+    cmdOK = NewButton(this, QStringLiteral("OK"), {4320, 120, 1095, 375});
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"), {4320, 600, 1095, 375});
 
-    PlaceLabel(lblPlayerName, 120, 135, 975, 255);
-    PlaceTwips(txtPlayerName, 1200, 120, 2655, 285);
-    PlaceLabel(lblClanName, 120, 510, 975, 255);
-    PlaceTwips(txtClanName, 1200, 495, 2655, 285);
-    PlaceLabel(lblPrimaryWep, 360, 960, 1335, 255);
-    PlaceTwips(cboPrimary, 120, 1200, 1695, 315);
-    PlaceLabel(lblSecondarywep, 2280, 960, 1455, 255);
-    PlaceTwips(cboSecondary, 2160, 1200, 1695, 315);
-    PlaceLabel(lblkit1, 600, 1590, 735, 255);
-    PlaceTwips(cboKit1, 120, 1830, 1695, 315);
-    PlaceLabel(lblkit2, 2640, 1590, 735, 255);
-    PlaceTwips(cboKit2, 2160, 1830, 1695, 315);
-    PlaceTwips(cmdOK, 4320, 120, 1095, 375);
-    PlaceTwips(cmdCancell, 4320, 600, 1095, 375);
-
-    setTabOrder(txtPlayerName, txtClanName);
-    setTabOrder(txtClanName, cboPrimary);
-    setTabOrder(cboPrimary, cboSecondary);
-    setTabOrder(cboSecondary, cboKit1);
-    setTabOrder(cboKit1, cboKit2);
-    setTabOrder(cboKit2, cmdOK);
-    setTabOrder(cmdOK, cmdCancell);
+    ChainTabOrder({txtPlayerName, txtClanName, cboPrimary, cboSecondary, cboKit1, cboKit2, cmdOK, cmdCancell});
 }
 
 void frmPlayerConfig::Form_Load()

@@ -20,7 +20,7 @@ constexpr std::array kRSOptIndices = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 constexpr std::array kRB6OptIndices = {0, 1, 2, 3, 4, 5, 12};
 
 // Left, top, width, height of boxes 0 to 11, inside the session frame.
-constexpr int kSessionBoxPlaces[12][4] = {
+constexpr TwipsBox kSessionBoxPlaces[12] = {
     {240, 360, 1575, 255},   {2280, 360, 1815, 255}, {4320, 360, 1695, 255},  {240, 720, 1815, 255},
     {2280, 720, 1935, 255},  {4320, 720, 1815, 255}, {240, 1080, 1815, 255},  {2280, 1125, 1935, 255},
     {4320, 1080, 1815, 255}, {240, 1440, 1935, 255}, {2280, 1440, 1935, 375}, {4320, 1440, 1815, 375},
@@ -45,16 +45,6 @@ int32_t GameLengthSeconds(const QString &minutes)
 
 QString GameLengthText(int32_t seconds) { return seconds == 0 ? kNoGameLength : vb::CStr(seconds / 60.0); }
 
-QComboBox *NewListBox(QWidget *parent, const QString &designText)
-{
-    auto *box = new QComboBox(parent);
-    box->setEditable(true);
-    // Typed text stays typed text; Enter does not add it to the list.
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setEditText(designText);
-    return box;
-}
-
 } // namespace
 
 frmServerConfig::frmServerConfig(QWidget *parent) : QDialog(parent)
@@ -69,50 +59,39 @@ void frmServerConfig::BuildControls()
 {
     SetClassicFrame(this, QStringLiteral("Server Config"), 6450, 4020);
 
-    lblServerName = new QLabel(QStringLiteral("Server Name:"), this);
-    PlaceTwips(lblServerName, 120, 165, 975, 255);
-    txtServername = new QLineEdit(QStringLiteral("ROGUE SPEAR GAME SERVER"), this);
-    PlaceTwips(txtServername, 1200, 165, 2775, 285);
-    lblMOTD = new QLabel(QStringLiteral("MOTD:"), this);
-    PlaceTwips(lblMOTD, 120, 525, 615, 255);
-    txtMOTD = new QLineEdit(QStringLiteral("Welcome to Rogue Spear"), this);
-    PlaceTwips(txtMOTD, 1200, 525, 2775, 285);
+    lblServerName = NewLabel(this, QStringLiteral("Server Name:"), {120, 165, 975, 255});
+    txtServername = NewTextBox(this, {1200, 165, 2775, 285});
+    txtServername->setText(QStringLiteral("ROGUE SPEAR GAME SERVER"));
+    lblMOTD = NewLabel(this, QStringLiteral("MOTD:"), {120, 525, 615, 255});
+    txtMOTD = NewTextBox(this, {1200, 525, 2775, 285});
+    txtMOTD->setText(QStringLiteral("Welcome to Rogue Spear"));
 
-    cmdOK = NewButton(this, QStringLiteral("OK"));
-    PlaceTwips(cmdOK, 4095, 300, 1095, 375);
-    cmdCancell = NewButton(this, QStringLiteral("Cancel"));
-    PlaceTwips(cmdCancell, 5280, 300, 1095, 375);
+    cmdOK = NewButton(this, QStringLiteral("OK"), {4095, 300, 1095, 375});
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"), {5280, 300, 1095, 375});
 
-    fraUpdate = new QGroupBox(QStringLiteral("Create Game "), this);
-    PlaceTwips(fraUpdate, 4005, 945, 2085, 825);
-    cmdUpdate = NewButton(fraUpdate, QStringLiteral("Create Game Opts"));
-    PlaceTwips(cmdUpdate, 4095 - 4005, 1215 - 945, 1905, 330);
+    fraUpdate = NewFrame(this, QStringLiteral("Create Game "), {4005, 945, 2085, 825});
+    cmdUpdate = NewButton(fraUpdate, QStringLiteral("Create Game Opts"), {4095 - 4005, 1215 - 945, 1905, 330});
 
-    chkServerOpts[kUsePasswordIndex] = new QCheckBox(this);
-    PlaceTwips(chkServerOpts[kUsePasswordIndex], 165, 1125, 1335, 255);
-    txtPW = new QLineEdit(QStringLiteral("VORNIX"), this);
-    PlaceTwips(txtPW, 165, 1485, 1335, 285);
+    chkServerOpts[kUsePasswordIndex] = NewCheckBox(this, QString(), {165, 1125, 1335, 255});
+    txtPW = NewTextBox(this, {165, 1485, 1335, 285});
+    txtPW->setText(QStringLiteral("VORNIX"));
 
-    lblMaxPlayers = new QLabel(QStringLiteral("Max Players:"), this);
-    PlaceTwips(lblMaxPlayers, 1650, 1170, 975, 255);
-    cboMaxPlayers = NewListBox(this, QStringLiteral("16"));
-    PlaceTwips(cboMaxPlayers, 2730, 1170, 615, 315);
-    lblGameLength = new QLabel(QStringLiteral("Game Length:"), this);
-    PlaceTwips(lblGameLength, 1575, 1530, 1095, 255);
-    cboGameLength = NewListBox(this, QStringLiteral("Combo1"));
-    PlaceTwips(cboGameLength, 2745, 1530, 615, 315);
+    // Both lists take typed numbers as typed: a completer would turn "1" into "16".
+    lblMaxPlayers = NewLabel(this, QStringLiteral("Max Players:"), {1650, 1170, 975, 255});
+    cboMaxPlayers = NewExactList(this, {2730, 1170, 615, 315});
+    cboMaxPlayers->setEditText(QStringLiteral("16"));
+    lblGameLength = NewLabel(this, QStringLiteral("Game Length:"), {1575, 1530, 1095, 255});
+    cboGameLength = NewExactList(this, {2745, 1530, 615, 315});
+    cboGameLength->setEditText(QStringLiteral("Combo1"));
 
     BuildSessionFrame();
 }
 
 void frmServerConfig::BuildSessionFrame()
 {
-    frmSession = new QGroupBox(QStringLiteral("Session Options"), this);
-    PlaceTwips(frmSession, 90, 1935, 6255, 1935);
+    frmSession = NewFrame(this, QStringLiteral("Session Options"), {90, 1935, 6255, 1935});
     for (int i = 0; i < kUsePasswordIndex; ++i) {
-        const auto &place = kSessionBoxPlaces[i];
-        chkServerOpts[i] = new QCheckBox(frmSession);
-        PlaceTwips(chkServerOpts[i], place[0], place[1], place[2], place[3]);
+        chkServerOpts[i] = NewCheckBox(frmSession, QString(), kSessionBoxPlaces[i]);
     }
 }
 
@@ -122,9 +101,7 @@ void frmServerConfig::SetTabOrder()
                               cboGameLength, cmdUpdate};
     for (int i = 0; i < kUsePasswordIndex; ++i)
         order << chkServerOpts[i];
-    order << cmdOK << cmdCancell;
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    ChainTabOrder(order << cmdOK << cmdCancell);
 }
 
 void frmServerConfig::ConnectHandlers()

@@ -39,23 +39,17 @@ void frmServerUpdate::BuildControls()
 {
     SetClassicFrame(this, QStringLiteral("Create Game Options"), 4680, 2670);
 
-    fraServer = new QGroupBox(QStringLiteral("Update Server"), this);
-    PlaceTwips(fraServer, 90, 90, 4515, 2085);
-    txtDescription = new QPlainTextEdit(fraServer);
+    fraServer = NewFrame(this, QStringLiteral("Update Server"), {90, 90, 4515, 2085});
+    txtDescription = Placed(new QPlainTextEdit(fraServer), {135, 270, 4245, 1005});
     txtDescription->setReadOnly(true);
     txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PlaceTwips(txtDescription, 135, 270, 4245, 1005);
-    chkUpdate = new QCheckBox(QStringLiteral("Automatcically announce my Server each time I create a game"), fraServer);
-    PlaceTwips(chkUpdate, 405, 1485, 3885, 420);
+    chkUpdate = NewCheckBox(fraServer, QStringLiteral("Automatcically announce my Server each time I create a game"),
+                            {405, 1485, 3885, 420});
 
-    cmdOK = NewButton(this, QStringLiteral("OK"));
-    PlaceTwips(cmdOK, 870, 2295, 1410, 375);
-    cmdCancell = NewButton(this, QStringLiteral("Cancel"));
-    PlaceTwips(cmdCancell, 2400, 2280, 1410, 375);
+    cmdOK = NewButton(this, QStringLiteral("OK"), {870, 2295, 1410, 375});
+    cmdCancell = NewButton(this, QStringLiteral("Cancel"), {2400, 2280, 1410, 375});
 
-    setTabOrder(txtDescription, chkUpdate);
-    setTabOrder(chkUpdate, cmdOK);
-    setTabOrder(cmdOK, cmdCancell);
+    ChainTabOrder({txtDescription, chkUpdate, cmdOK, cmdCancell});
 }
 
 // The dialog opens in the middle of the screen rather than over the window that shows it;

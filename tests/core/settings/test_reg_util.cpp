@@ -100,12 +100,15 @@ private slots:
     {
         TempHive hive;
         CRegUtil reg;
-        try {
-            reg.SaveSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bytes", QVariant(5));
-            QFAIL("no error raised");
-        } catch (const RuntimeError &e) {
-            QCOMPARE(e.number(), vberr::SubscriptOutOfRange);
-            QCOMPARE(e.source(), QString("[CRegUtil.SaveSettingByte]"));
+        // A number, and an empty array, have no element 0 to write.
+        for (const QVariant &data : {QVariant(5), QVariant(QByteArray())}) {
+            try {
+                reg.SaveSettingByte(HKEY_LOCAL_MACHINE, kKey, "Bytes", data);
+                QFAIL("no error raised");
+            } catch (const RuntimeError &e) {
+                QCOMPARE(e.number(), vberr::SubscriptOutOfRange);
+                QCOMPARE(e.source(), QString("[CRegUtil.SaveSettingByte]"));
+            }
         }
         QVERIFY(!QFile::exists(hive.path()));
     }

@@ -1,17 +1,19 @@
 // Posting the user's server and removing it again, against the embedded directory.
-#include "core/state/AppState.h"
-#include "gui/main/frmMain.h"
 #include "core/directory/DirectoryClient.h"
-#include "gui/directory/frmPostServer.h"
 #include "core/net/LocalAddress.h"
-#include "tests/support/ScriptedMessageBox.h"
+#include "core/state/AppState.h"
+#include "gui/directory/frmPostServer.h"
+#include "gui/main/frmMain.h"
 #include "tests/gui/support/AppTestSupport.h"
+#include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -24,12 +26,13 @@ QString setting(const QString &name)
         .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
 }
 
-void fill(frmPostServer &dialog, const QString &name, const QString &ip, const QString &port, const QString &key)
+// Name, address, port and password typed in; a null text leaves that field as it is.
+void fill(frmPostServer &dialog, const QStringList &texts)
 {
-    dialog.txtServerName->setText(name);
-    dialog.txtIPAddress->setText(ip);
-    dialog.txtPort->setText(port);
-    dialog.txtServerKey->setText(key);
+    const QList<QLineEdit *> fields = {dialog.txtServerName, dialog.txtIPAddress, dialog.txtPort, dialog.txtServerKey};
+    for (int i = 0; i < fields.size(); ++i)
+        if (!texts[i].isNull())
+            TypeOver(fields[i], texts[i]);
 }
 
 QStringList listed()
@@ -40,6 +43,22 @@ QStringList listed()
     return out;
 }
 
+// Rogue Spear installed, so the main window's post button takes clicks.
+struct Desk {
+    GameFolders games;
+    std::unique_ptr<TempHive> hive;
+    ScriptedMessageBox boxes;
+    std::unique_ptr<frmMain> main;
+
+    explicit Desk(const Values &own = {})
+    {
+        games.addGame("RS", "roguespear.exe");
+        games.addFolder("RS/Mods");
+        hive = std::make_unique<TempHive>(GameHive(games.path("RS"), {}, own));
+        main = std::make_unique<frmMain>();
+    }
+};
+
 } // namespace
 
 class TestPostServer : public QObject {
@@ -49,137 +68,129 @@ private slots:
     void init() { ResetProgramState(); }
     void cleanup() { ResetProgramState(); }
 
-    void loadAndValidation()
+    // Checks in order, first empty field wins; Enter posts nothing; Cancel writes nothing.
+    void validationEnterAndCancel()
     {
-        TempHive hive;
-        ScriptedMessageBox boxes;
-        frmMain w;
-        gGameType = kRogueSpear;
-        frmPostServer dialog(&w);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        Desk desk;
+        frmPostServer dialog(desk.main.get());
         QCOMPARE(dialog.txtPort->text(), "2346");
         QCOMPARE(dialog.txtIPAddress->text(), LocalIPAddress());
         QCOMPARE(dialog.cboConnection->currentText(), "28.8K");
+        const QByteArray before = desk.hive->read();
         const struct {
-            const char *name, *ip, *port, *key, *message;
+            QStringList texts;
+            const char *message;
             QLineEdit *focus;
         } steps[] = {
-            {"", "", "", "", "Please enter a Password so you can remove this Server at a later time",
+            {{"", "", "", ""},
+             "Please enter a Password so you can remove this Server at a later time",
              dialog.txtServerKey},
-            {"", "", "", "k", "Please enter a ServerName", dialog.txtServerName},
-            {"n", "", "", "k", "Please enter a IPAddress", dialog.txtIPAddress},
-            {"n", " ", "", "k", "Please enter a Port", dialog.txtPort},
+            {{"", "", "", "k"}, "Please enter a ServerName", dialog.txtServerName},
+            {{"n", "", "", "k"}, "Please enter a IPAddress", dialog.txtIPAddress},
+            {{"n", " ", "", "k"}, "Please enter a Port", dialog.txtPort},
         };
         for (const auto &step : steps) {
-            boxes.clear();
-            fill(dialog, step.name, step.ip, step.port, step.key);
-            dialog.cmdPostServer_Click();
-            QCOMPARE(boxes.texts(), QStringList{step.message});
+            desk.boxes.clear();
+            fill(dialog, step.texts);
+            ClickOn(dialog.cmdPostServer);
+            QCOMPARE(desk.boxes.texts(), QStringList{step.message});
             QCOMPARE(dialog.focusWidget(), step.focus);
         }
+        desk.boxes.clear();
+        fill(dialog, {"My Server", "10.20.30.40", "2346", "pw"});
+        for (QWidget *field : dialog.findChildren<QLineEdit *>())
+            QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        ClickOn(dialog.cmdCancel);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(desk.boxes.shown().isEmpty());
         QVERIFY(listed().isEmpty());
-        QCOMPARE(setting("PostServerIP"), "<missing>");
+        QCOMPARE(desk.hive->read(), before);
     }
 
     void postThenRemove()
     {
-        TempHive hive;
-        ScriptedMessageBox boxes;
-        frmMain w;
-        gGameType = kRogueSpear;
+        Desk desk;
+        frmMain &w = *desk.main;
         {
             frmPostServer dialog(&w);
-            dialog.show();
-            fill(dialog, "My Server", "10.20.30.40", "2346", "pw");
-            dialog.cboConnection->setCurrentIndex(4);
-            boxes.clear();
-            dialog.cmdPostServer_Click();
-            QCOMPARE(boxes.texts(), QStringList{kAdded});
-            QVERIFY(!dialog.isVisible());
+            fill(dialog, {"My Server", "10.20.30.40", "2346", "pw"});
+            desk.boxes.clear();
+            ClickOn(dialog.cmdPostServer);
+            QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QCOMPARE(listed(), QStringList{"My Server@10.20.30.40:2346"});
         QCOMPARE((QStringList{setting("PostServerIP"), setting("PostServerSource"), setting("PostServerPassword"),
                               setting("PostServerPosted")}),
                  (QStringList{"10.20.30.40", "10.20.30.40", "pw", "True"}));
-        QVERIFY(w.mboolPosted);
         QCOMPARE(w.cmdPost->text(), "Remove Server");
 
-        // No keeps everything; Yes removes the entry and turns the button back.
-        boxes.clear();
-        boxes.queueAnswer(MsgResult::No);
-        w.cmdPost_Click();
-        QCOMPARE(boxes.texts(), QStringList{"Are you sure you want to remove your Server from the Server List"});
-        QCOMPARE(boxes.shown()[0].title, "Remove Server");
-        QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
-        QCOMPARE(listed().size(), 1);
-        QVERIFY(w.mboolPosted);
-        boxes.clear();
-        boxes.queueAnswer(MsgResult::Yes);
-        w.cmdPost_Click();
-        QCOMPARE(boxes.shown().size(), 2);
-        QCOMPARE(boxes.shown()[1].text, "Your Server has been succussfully removed from the DB Server List");
-        QCOMPARE(boxes.shown()[1].title, "Server Removed");
+        // No keeps everything; Yes with the directory unreachable keeps it too; Yes removes.
+        desk.boxes.clear();
+        desk.boxes.queueAnswer(MsgResult::No);
+        ClickOn(w.cmdPost);
+        QCOMPARE(desk.boxes.texts(), QStringList{"Are you sure you want to remove your Server from the Server List"});
+        QCOMPARE(desk.boxes.shown()[0].title, "Remove Server");
+        QCOMPARE(desk.boxes.shown()[0].buttons, MsgButtons::YesNo);
+        SaveOwnSetting("DirectoryConnection", "DRIVER={No Such Driver};SERVER=127.0.0.1");
+        ClickOn(w.cmdPost);
+        QCOMPARE(desk.boxes.shown().size(), 3);
+        QCOMPARE(w.cmdPost->text(), "Remove Server");
+        QCOMPARE(setting("PostServerPosted"), "True");
+        SaveOwnSetting("DirectoryConnection", "");
+        desk.boxes.clear();
+        ClickOn(w.cmdPost);
+        QCOMPARE(desk.boxes.shown().size(), 2);
+        QCOMPARE(desk.boxes.shown()[1].text, "Your Server has been succussfully removed from the DB Server List");
+        QCOMPARE(desk.boxes.shown()[1].title, "Server Removed");
         QVERIFY(listed().isEmpty());
-        QVERIFY(!w.mboolPosted);
         QCOMPARE(w.cmdPost->text(), "Post Server");
         QCOMPARE(setting("PostServerPosted"), "False");
     }
 
     void alreadyListedOwnerMayDelete()
     {
-        TempHive hive;
-        ScriptedMessageBox boxes;
-        frmMain w;
-        gGameType = kRogueSpear;
+        Desk desk;
         const QString mine = LocalIPAddress();
         AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
-        frmPostServer dialog(&w);
-        dialog.show();
-        fill(dialog, "New", mine, "2347", "pw");
+        frmPostServer dialog(desk.main.get());
+        fill(dialog, {"New", mine, "2347", "pw"});
         // No keeps the entry and stores nothing; Yes deletes it.
-        boxes.clear();
-        boxes.queueAnswer(MsgResult::No);
-        dialog.cmdPostServer_Click();
+        desk.boxes.clear();
+        desk.boxes.queueAnswer(MsgResult::No);
+        ClickOn(dialog.cmdPostServer);
         QCOMPARE(listed(), QStringList{"Old@" + mine + ":2346"});
         QCOMPARE(setting("PostServerIP"), "<missing>");
-        boxes.queueAnswer(MsgResult::Yes);
-        dialog.cmdPostServer_Click();
+        ClickOn(dialog.cmdPostServer);
         const QString question = kAlready + "Would you like to delete that server anyway?";
-        QCOMPARE(boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
-                                             "Please Press Post again"}));
-        QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
+                                                  "Please Press Post again"}));
         QCOMPARE(setting("PostServerPosted"), "False");
         QVERIFY(dialog.isVisible());
-        QVERIFY(!w.mboolPosted);
-        boxes.clear();
-        dialog.cmdPostServer_Click();
-        QCOMPARE(boxes.texts(), QStringList{kAdded});
+        desk.boxes.clear();
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
         QCOMPARE(listed(), QStringList{"New@" + mine + ":2347"});
-        QVERIFY(w.mboolPosted);
+        QVERIFY(desk.main->mboolPosted);
     }
 
     void alreadyListedStrangerMayNot()
     {
-        TempHive hive(HiveHeader() + HiveSection(kRedStormKey, {{"PostServerIP", "10.0.0.9"}}));
-        ScriptedMessageBox boxes;
-        frmMain w;
-        gGameType = kRogueSpear;
+        Desk desk(Values{{"PostServerIP", "10.0.0.9"}});
         AddServer("Theirs", kRogueSpear, "10.1.1.1", "2346", QString(), "DSL", "their key", "10.1.1.1");
-        const QByteArray before = hive.read();
-        frmPostServer dialog(&w);
-        dialog.show();
-        fill(dialog, "Mine", "10.1.1.1", "2346", "pw");
-        boxes.clear();
-        dialog.cmdPostServer_Click();
-        QCOMPARE(boxes.texts(),
+        const QByteArray before = desk.hive->read();
+        frmPostServer dialog(desk.main.get());
+        fill(dialog, {"Mine", "10.1.1.1", "2346", "pw"});
+        desk.boxes.clear();
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(desk.boxes.texts(),
                  QStringList{kAlready +
                              "Since your Ip does not match the one in the DB\r\n"
                              "You don't have permission to delete it, Please Contact the Skirmdeck Support"});
         QVERIFY(dialog.isVisible());
         QCOMPARE(listed(), QStringList{"Theirs@10.1.1.1:2346"});
-        QCOMPARE(hive.read(), before);
+        QCOMPARE(desk.hive->read(), before);
     }
 };
 

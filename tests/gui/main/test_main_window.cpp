@@ -1,5 +1,5 @@
-// The main window's picture button. Run under Xvfb as well, where it also writes a screenshot
-// of the window next to the test's output for people to look at.
+// The main window's picture button and what the window shows. Run under Xvfb as well, where
+// the picture checked is the one on the real screen.
 #include "core/state/AppState.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
@@ -10,8 +10,28 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+
+namespace {
+
+// A caption drawn inside a button leaves the columns next to the button's frame free of dark
+// pixels; a cut caption runs into them. There must be some ink at all.
+bool InkClearOfEdges(const QImage &shot, QRect button)
+{
+    const QRect inside = button.adjusted(3, 3, -3, -3);
+    int first = -1, last = -1;
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            if (qGray(shot.pixel(x, y)) < 100) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+    return first > inside.left() && last < inside.right();
+}
+
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -49,7 +69,9 @@ private slots:
         QVERIFY(boxes.shown().isEmpty());
     }
 
-    void screenshot()
+    // What the window shows on the screen: every button caption drawn clear of its button's
+    // edges, and the red status lamp. The picture is written for people to look at too.
+    void captionsAndLampOnTheScreen()
     {
         TempHive hive(GameHive(m_games.path("RS"), {}, {},
                                {{"MultiplayerManualHostAddress", "127.0.0.1"}, {"MultiplayerManualJoinPort", "2346"}}));
@@ -60,8 +82,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::qWait(200);
         const bool realScreen = QGuiApplication::platformName() == QLatin1String("xcb");
-        const QPixmap shot = realScreen ? w.screen()->grabWindow(0, 0, 0, w.width() + 80, w.height() + 80) : w.grab();
-        QVERIFY(!shot.isNull());
+        const QImage shot = (realScreen ? w.screen()->grabWindow(w.winId()) : w.grab()).toImage();
+        QCOMPARE(shot.size(), w.size());
+        for (QPushButton *button : w.findChildren<QPushButton *>())
+            QVERIFY2(InkClearOfEdges(shot, QRect(button->mapTo(&w, QPoint()), button->size())),
+                     qPrintable(button->text()));
+        const QColor lamp = shot.pixelColor(w.imgStatus->mapTo(&w, w.imgStatus->rect().center()));
+        QVERIFY2(lamp.red() > lamp.green() + 60 && lamp.red() > lamp.blue() + 60, qPrintable(lamp.name()));
         const QString name = QDir::current().filePath(realScreen ? "main-window-xvfb.png"
                                                                  : "main-window-offscreen.png");
         QVERIFY(shot.save(name));

@@ -4,6 +4,7 @@
 #include "core/runtime/VbConv.h"
 #include "tests/support/TestSupport.h"
 #include "tests/gui/options/ServerHive.h"
+#include "tests/gui/support/AppTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,7 +87,7 @@ struct Opened {
     void click(const QStringList &refs) const
     {
         for (const QString &ref : refs)
-            box(ref)->click();
+            ClickOn(box(ref));
     }
 };
 
@@ -118,16 +119,10 @@ QString CaptionMask(const frmGeneralOptions &d)
 
 void ApplyResolution(QComboBox *combo, const QString &action)
 {
-    if (action.startsWith(QString("pick:"))) {
-        combo->setCurrentIndex(combo->findText(action.mid(5)));
-    } else if (action.startsWith(QString("type:"))) {
-        // Typed into the shown, focused box, where completion from the list would act.
-        combo->window()->show();
-        QVERIFY(QTest::qWaitForWindowActive(combo->window()));
-        combo->setFocus();
-        combo->lineEdit()->selectAll();
-        QTest::keyClicks(combo->lineEdit(), action.mid(5));
-    }
+    if (action.startsWith(QString("pick:")))
+        PickFrom(combo, action.mid(5));
+    else if (action.startsWith(QString("type:")))
+        TypeOver(combo, action.mid(5));
 }
 
 QString ErrorText(const QString &context, int number)
@@ -173,9 +168,6 @@ private slots:
                                      << 1 << ""
                                      << QStringList{"FullScreen=sz:True", "InvertMouse=sz:True",
                                                     "VideoResolution=sz:", "~UnloadOnStart=sz:False"};
-        QTest::newRow("Urban Operations cancelled")
-            << kUrbanOperations << false << "800x600" << QStringList{"g0", "g1", "x0", "x8"} << QStringList{} << 1
-            << "pick:640x480" << QStringList{};
         QTest::newRow("Eagle Watch cancelled") << kEagleWatch << false << QString() << QStringList{"g2", "x0"}
                                                << QStringList{"x8"} << 1 << "type:800x600" << QStringList{};
         // A dialog opened for no known game has shown nothing of the stored settings.
@@ -210,9 +202,9 @@ private slots:
         opened.click(clickTwice);
         opened.click(clickTwice);
         for (int i = 0; i < exitClicks; ++i)
-            opened.dlg->chkGameStart->click();
+            ClickOn(opened.dlg->chkGameStart);
         ApplyResolution(opened.dlg->cboResolution, resolution);
-        (ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell)->click();
+        ClickOn(ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell);
 
         QCOMPARE(opened.messages.texts(), QStringList());
         QCOMPARE(opened.dlg->result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
@@ -248,13 +240,6 @@ private slots:
             << "10100000/101010101"
             << "g4"
             << "CDMusicOn=sz:True";
-        QTest::newRow("RS game value not on/off") << kUrbanOperations << Replaced(kRSValues, "PlayIntroMovie", "yes")
-                                                  << rsGameStop + "0\r\nIntro Movie On\r\nPlayIntroMovie"
-                                                  << "10000000/111111111"
-                                                  << "00000000/000000000"
-                                                  << "00000000/101010101"
-                                                  << "g0"
-                                                  << "PlayIntroMovie=sz:True";
         QTest::newRow("RS graphic value not on/off")
             << kRogueSpear << Replaced(kRSValues, "ShowTooltips", "maybe")
             << ErrorText("Error in LoadRSGraphicOpts", 13) << "11111111/111111000"
@@ -303,7 +288,7 @@ private slots:
         QVERIFY(dlg.chkGameStart->isChecked());
 
         opened.click({clickAfter});
-        opened.dlg->cmdOk->click();
+        ClickOn(opened.dlg->cmdOk);
         QCOMPARE(opened.messages.texts(), QStringList{message});
         QCOMPARE(opened.changes(), QStringList{ShortKeyOf(game) + written});
     }
@@ -329,7 +314,7 @@ private slots:
 
         // The loading flag stays set, so these clicks are not taken as changes.
         opened.click({"g0", "g2", "x0", "x8"});
-        opened.dlg->cmdOk->click();
+        ClickOn(opened.dlg->cmdOk);
 
         QCOMPARE(opened.messages.texts().size(), 1);
         QCOMPARE(opened.dlg->result(), int(QDialog::Accepted));

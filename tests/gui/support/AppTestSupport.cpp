@@ -3,7 +3,10 @@
 #include "core/state/AppState.h"
 #include "tests/support/TestSupport.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QTest>
 
@@ -26,6 +29,34 @@ QByteArray GameHive(const QString &rsPath, const QString &rb6Path, const Values 
     if (!rsPath.isNull())
         hive += HiveSection(kRSRegistry, Values{{"InstallationPath", rsPath}} + rsExtra);
     return hive;
+}
+
+void TypeOver(QWidget *box, const QString &text)
+{
+    auto *list = qobject_cast<QComboBox *>(box);
+    QWidget *edit = list ? list->lineEdit() : box;
+    box->window()->show();
+    QVERIFY(QTest::qWaitForWindowActive(box->window()));
+    box->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void PickFrom(QComboBox *list, const QString &entry)
+{
+    const int row = list->findText(entry);
+    QVERIFY2(row >= 0, qPrintable(entry));
+    while (list->isEnabled() && list->currentIndex() != row)
+        QTest::keyClick(list, list->currentIndex() < row ? Qt::Key_Down : Qt::Key_Up);
+}
+
+void ClickOn(QWidget *control)
+{
+    // A check box takes clicks on its box even where it has no caption.
+    const bool checkBox = qobject_cast<QCheckBox *>(control);
+    const QPoint at = checkBox ? QPoint(7, control->height() / 2) : control->rect().center();
+    QTest::mouseClick(control, Qt::LeftButton, {}, at);
 }
 
 QString GameFolders::path(const QString &relative) const

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QComboBox;
+class QWidget;
+
 using Values = QList<QPair<QString, QString>>;
 
 // Text of a hive key section, for composing test hives. Values are "name", "unescaped data".
@@ -17,6 +20,14 @@ QByteArray HiveSection(const QString &key, const Values &values);
 // the Rogue Spear key also gets rsExtra.
 QByteArray GameHive(const QString &rsPath, const QString &rb6Path = {}, const Values &own = {},
                     const Values &rsExtra = {});
+
+// Replaces the text of a text box or an editable list from the keyboard, in its shown and
+// active window, where a completer would act as it does for a player.
+void TypeOver(QWidget *box, const QString &text);
+// Chooses an entry of a drop-down list with the arrow keys, passing the entries between.
+void PickFrom(QComboBox *list, const QString &entry);
+// A left click on a control: in its middle, or on a check box's box.
+void ClickOn(QWidget *control);
 
 // A folder holding fake game installations.
 class GameFolders {

@@ -1,0 +1,169 @@
+// Every window is built the classic way; here, what a player reads of it must not be cut off.
+#include "core/state/AppState.h"
+#include "gui/browser/frmServerList.h"
+#include "gui/directory/frmPostServer.h"
+#include "gui/main/frmMain.h"
+#include "gui/options/GeneralOptionTables.h"
+#include "gui/options/ServerOptionTables.h"
+#include "gui/options/frmAbout.h"
+#include "gui/options/frmGeneralOptions.h"
+#include "gui/options/frmPlayerConfig.h"
+#include "gui/options/frmServerConfig.h"
+#include "gui/options/frmServerUpdate.h"
+#include "tests/gui/support/AppTestSupport.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The room a control leaves its caption, by the style's own margins; empty for other widgets.
+QRect CaptionRoom(const QWidget *w, const QString &text)
+{
+    QStyle *style = w->style();
+    if (qobject_cast<const QAbstractButton *>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(w);
+        option.text = text;
+        const auto element = qobject_cast<const QCheckBox *>(w)      ? QStyle::SE_CheckBoxContents
+                             : qobject_cast<const QRadioButton *>(w) ? QStyle::SE_RadioButtonContents
+                                                                     : QStyle::SE_PushButtonContents;
+        return style->subElementRect(element, &option, w);
+    }
+    if (auto *frame = qobject_cast<const QGroupBox *>(w)) {
+        QStyleOptionGroupBox option;
+        option.initFrom(w);
+        option.text = text;
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        option.textAlignment = frame->alignment();
+        const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, w);
+        // The title keeps the same margin from the right edge as from the left.
+        return QRect(label.left(), label.top(), w->width() - 2 * label.left(), label.height());
+    }
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return label->contentsRect();
+    return {};
+}
+
+QString Caption(const QWidget *w)
+{
+    if (auto *button = qobject_cast<const QAbstractButton *>(w))
+        return button->text();
+    if (auto *frame = qobject_cast<const QGroupBox *>(w))
+        return frame->title();
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    return {};
+}
+
+// Every caption of the window, measured in the font the control really draws it with.
+QStringList CutCaptions(const QWidget *window)
+{
+    QStringList cut;
+    for (const QWidget *w : window->findChildren<QWidget *>()) {
+        const QString text = Caption(w);
+        if (text.isEmpty())
+            continue;
+        const QFontMetrics metrics(w->font());
+        const QRect room = CaptionRoom(w, text);
+        // One line is measured by its ink, as the smallest boxes are barely a line high;
+        // a label that wraps or breaks its text needs whole lines.
+        QSize ink(metrics.horizontalAdvance(text), metrics.tightBoundingRect(text).height());
+        const auto *label = qobject_cast<const QLabel *>(w);
+        if (label && (label->wordWrap() || text.contains(QLatin1Char('\n'))))
+            ink = metrics.boundingRect(QRect(0, 0, room.width(), 0), label->wordWrap() ? Qt::TextWordWrap : 0, text)
+                      .size();
+        if (ink.width() > room.width() || ink.height() > room.height())
+            cut << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6 (%7)")
+                       .arg(window->windowTitle(), text)
+                       .arg(ink.width())
+                       .arg(ink.height())
+                       .arg(room.width())
+                       .arg(room.height())
+                       .arg(w->font().family());
+    }
+    return cut;
+}
+
+// Every option of both families stored, so that the dialogs caption all their boxes.
+void StoreEveryOption()
+{
+    const auto store = [](const QString &key, const auto &records) {
+        for (const OptionRecord &record : records)
+            if (!record.ValueName.isEmpty())
+                gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, key, record.ValueName, "False");
+    };
+    store(kRSRegistry, RSServerOptTable());
+    store(kRB6Registry, RB6ServerOptTable());
+    for (const auto &[key, tables] :
+         {std::pair{kRSRegistry, BuildRSOptTables()}, {kRB6Registry, BuildRB6OptTables()}}) {
+        store(key, tables.GameOpts);
+        store(key, tables.GraphicOpts);
+    }
+}
+
+using OpenWindow = std::function<QWidget *(frmMain &)>;
+
+// One line per window; a new window is one more line.
+const QList<OpenWindow> kWindows = {
+    [](frmMain &main) -> QWidget * { return new frmPlayerConfig(&main); },
+    [](frmMain &main) -> QWidget * { return new frmServerConfig(&main); },
+    [](frmMain &main) -> QWidget * { return new frmGeneralOptions(&main); },
+    [](frmMain &main) -> QWidget * { return new frmServerUpdate(&main); },
+    [](frmMain &main) -> QWidget * { return new frmAbout(&main); },
+    [](frmMain &main) -> QWidget * { return new frmPostServer(&main); },
+    [](frmMain &) -> QWidget * { return frmServerList::Instance(); },
+};
+
+} // namespace
+
+class TestClassicWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ResetProgramState(); }
+    void cleanup() { ResetProgramState(); }
+
+    // Both families, as their dialogs caption the option boxes differently; the main window
+    // with both captions of its post button.
+    void everyCaptionFitsItsControl()
+    {
+        GameFolders games;
+        games.addGame("RS", "roguespear.exe");
+        games.addGame("RB6", "rainbowsix.exe");
+        games.addFolder("RS/Mods");
+        TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
+        ScriptedMessageBox boxes;
+        frmMain main;
+        StoreEveryOption();
+        QStringList cut;
+        for (int game : {0, 2}) {
+            main.cboGameType->setCurrentIndex(game);
+            for (bool posted : {false, true}) {
+                main.SetPostedState(posted);
+                cut << CutCaptions(&main);
+            }
+            for (const OpenWindow &open : kWindows) {
+                std::unique_ptr<QWidget> window(open(main));
+                cut << CutCaptions(window.get());
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+        QCOMPARE(boxes.texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestClassicWindows)
+#include "test_classic_windows.moc"

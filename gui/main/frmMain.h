@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class SocketControl;
+class StatusProbe;
 
 // The main window: game selection, quick launch, status check and the option commands.
 class frmMain : public QWidget, public MainWindowLink {
@@ -29,7 +30,8 @@ public:
 
     void SetCurrentgRegistry();
     void SelectText(QLineEdit *box);
-    // Applies a new socket time-out to the status check's timer.
+    // Applies a new socket time-out to the status check's timer (0 to 65535 milliseconds, else
+    // run-time error 380).
     void SetSocketTimerInterval(int milliseconds);
 
     // Start-up and selection
@@ -48,7 +50,6 @@ public:
 
     // Status check
     void cmdCheckStatus_Click();
-    void SocketTimer_Timer();
     void SckServer_DataArrival(int bytesTotal);
     void txtHostIP_GotFocus();
 
@@ -82,6 +83,8 @@ public:
     QLabel *lblPingTime;
     QLabel *lblMod;
     QComboBox *cboMods;
+    // The status check's probe, and its timer and socket control.
+    StatusProbe *mStatusProbe;
     QTimer *SocketTimer;
     SocketControl *SckServer;
     QGroupBox *FramePostIP;
@@ -98,7 +101,6 @@ public:
     QString RSRegistry;
     QString RB6Registry;
     bool StatusUp = false;
-    bool StatusWaiting = false;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

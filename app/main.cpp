@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     if (command.exitStatus)
         return *command.exitStatus;
     const settingsfile::Choice settings = cmdline::UseSettingsFile(command.options);
-    std::fprintf(stderr, "skirmdeck: %s\n", qPrintable(settingsfile::describe(settings)));
+    std::fprintf(stderr, "skirmdeck: settings file %s\n", qPrintable(settingsfile::describe(settings)));
     std::fflush(stderr);
 
     QtMessageBox messageBoxes;

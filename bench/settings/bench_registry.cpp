@@ -5,11 +5,18 @@
 //   build-release/bench/settings/bench_registry [--iterations N] [measurement...]
 //
 // Each measurement registers itself in kMeasurements below; with no names given all run.
+// "command" times one General Options OK (all its values as one command) against one plain
+// file write; "wine" repeats it on a fresh Wine prefix while its wineserver runs (needs Wine).
 #include "core/settings/CRegUtil.h"
 #include "core/settings/RegistryStore.h"
+#include "core/settings/RegWriteScope.h"
+#include "core/settings/WineHandoff.h"
+#include "gui/options/GeneralOptionTables.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -22,6 +29,7 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -178,9 +186,123 @@ void measureWrites(BenchContext &ctx)
                 plain > 0 ? (write - lock) / plain : 0.0);
 }
 
+// What a Rogue Spear General Options OK writes when every box was changed: its game and graphic
+// boxes, the resolution and UnloadOnStart, as one command.
+void generalOptionsOk(CRegUtil &reg, int i, bool asOneCommand)
+{
+    std::optional<RegWriteScope> command;
+    if (asOneCommand)
+        command.emplace(reg);
+    const GeneralOptTables tables = BuildRSOptTables();
+    const QString flag = i % 2 ? QStringLiteral("True") : QStringLiteral("False");
+    for (const GeneralOpt &opt : tables.GameOpts + tables.GraphicOpts)
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kGameKey, opt.ValueName, flag);
+    reg.SaveSettingString(HKEY_LOCAL_MACHINE, kGameKey, "VideoResolution", i % 2 ? "800x600" : "1024x768");
+    reg.SaveSettingString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Red Storm Entertainment", "UnloadOnStart", flag);
+}
+
+double plainSave(const QString &path, int n)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray content = file.readAll();
+    file.close();
+    return median(sample(n, [&](int) {
+        QSaveFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(content);
+        out.commit();
+    }));
+}
+
+void measureCommand(BenchContext &ctx)
+{
+    CRegUtil reg(ctx.hivePath);
+    const int n = std::max(ctx.iterations / 5, 10);
+    const double command = median(sample(n, [&](int i) { generalOptionsOk(reg, i, true); }));
+    const double oneByOne = median(sample(std::max(n / 4, 3), [&](int i) { generalOptionsOk(reg, i, false); }));
+    const double plain = plainSave(ctx.hivePath, n);
+    report("(f) General Options OK, all 19 values as one command", command, "<= 1.5x (h)");
+    report("(g) the same 19 values written one by one", oneByOne);
+    report("(h) one plain QSaveFile write of the same content", plain);
+    std::printf("  ratio (f)/(h): %.2f   ratio (g)/(h): %.2f\n", plain > 0 ? command / plain : 0.0,
+                plain > 0 ? oneByOne / plain : 0.0);
+}
+
+// Runs wine, wineboot or wineserver for the prefix and waits for it.
+int runWine(const QString &prefix, const QString &program, const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WINEPREFIX", prefix);
+    env.insert("WINEDEBUG", "-all");
+    env.insert("WINEDLLOVERRIDES", "mscoree,mshtml=");
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// A "wine" first on PATH that counts its starts, then runs the real one.
+QString countingWine(const QString &folder)
+{
+    const QString log = folder + "/starts";
+    QFile script(folder + "/wine");
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\necho >> '" + QFile::encodeName(log) + "'\nexec '" +
+                 QFile::encodeName(QStandardPaths::findExecutable("wine")) + "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", QFile::encodeName(folder) + ':' + qgetenv("PATH"));
+    return log;
+}
+
+// The same command on a real prefix's system.reg while its wineserver runs: the window's part
+// (write and start of the import) and the import in the background, timed apart.
+void measureCommandWithWine(BenchContext &ctx)
+{
+    if (QStandardPaths::findExecutable("wine").isEmpty()) {
+        std::printf("  (wine) skipped: Wine is not installed\n");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath("prefix");
+    runWine(prefix, "wine", {"wineboot", "-i"});
+    runWine(prefix, "wineserver", {"-w"});
+    const QString hivePath = prefix + "/system.reg";
+    if (runWine(prefix, "wineserver", {"-p"}) != 0 || !QFile::exists(hivePath)) {
+        std::printf("  (wine) skipped: no prefix could be set up\n");
+        return;
+    }
+    const QString log = countingWine(dir.path());
+    CRegUtil reg(hivePath);
+    std::vector<double> command, background;
+    const int n = std::max(ctx.iterations / 20, 5);
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        generalOptionsOk(reg, i, true);
+        command.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        timer.start();
+        winehandoff::WaitForAll();
+        background.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    QFile starts(log);
+    starts.open(QIODevice::ReadOnly);
+    const qsizetype processes = starts.readAll().count('\n');
+    runWine(prefix, "wineserver", {"-k"});
+    std::printf("  prefix system.reg: %lld bytes; wineserver -p running\n",
+                static_cast<long long>(QFileInfo(hivePath).size()));
+    report("(i) General Options OK while Wine runs: the window's part", median(command));
+    report("(j) its wine reg import, finished in the background", median(background));
+    std::printf("  Wine processes: %lld for %d commands%s\n", static_cast<long long>(processes), n,
+                winehandoff::LastFailure().isEmpty() ? "" : " -- an import FAILED");
+}
+
 const Measurement kMeasurements[] = {
     {"reads", measureReads},
     {"writes", measureWrites},
+    {"command", measureCommand},
+    {"wine", measureCommandWithWine},
 };
 
 // The other process of measurement (b): one write per line read from standard input.

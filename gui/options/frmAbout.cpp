@@ -49,7 +49,7 @@ UrlOpener setUrlOpener(UrlOpener opener)
 
 QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent), ImgAbout(new QLabel(this))
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent), ImgAbout(new QLabel(this)), lblSettings(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About the Skirmdeck"));

@@ -76,7 +76,7 @@ private slots:
         const Run add = Start(SKIRMDECK_REG_BIN, {"add", "HKLM\\SOFTWARE\\Test", "/v", "X", "/d", "y"}, m_home.path());
         QCOMPARE(add.status, 0);
         QVERIFY(hive.open(QIODevice::ReadOnly));
-        QVERIFY(hive.readAll().contains("\n[Software\\\\Test] "));
+        QVERIFY(hive.readAll().contains("\n[SOFTWARE\\\\Test] "));
 
         QProcess program;
         program.setProcessEnvironment(Environment(m_home.path()));

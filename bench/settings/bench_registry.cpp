@@ -124,6 +124,17 @@ template <class F> std::vector<double> sample(int n, F &&body)
     return samples;
 }
 
+// Times a and b in turns, n times each.
+template <class A, class B> std::pair<std::vector<double>, std::vector<double>> inTurns(int n, A &&a, B &&b)
+{
+    std::pair<std::vector<double>, std::vector<double>> times;
+    for (int i = 0; i < n; ++i) {
+        times.first.push_back(sample(1, [&](int) { a(i); })[0]);
+        times.second.push_back(sample(1, [&](int) { b(i); })[0]);
+    }
+    return times;
+}
+
 void measureReads(BenchContext &ctx)
 {
     CRegUtil reg(ctx.hivePath);
@@ -210,20 +221,17 @@ void measureCommand(BenchContext &ctx)
     const QByteArray content = file.readAll();
     file.close();
     // Taken in turns, so that the disk's ups and downs hit both alike.
-    std::vector<double> command, plain, ratios;
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        generalOptionsOk(reg, i, true);
-        command.push_back(double(timer.nsecsElapsed()) / 1000.0);
-        timer.start();
-        QSaveFile out(ctx.hivePath + ".plain");
-        out.open(QIODevice::WriteOnly);
-        out.write(content);
-        out.commit();
-        plain.push_back(double(timer.nsecsElapsed()) / 1000.0);
-        ratios.push_back(command.back() / plain.back());
-    }
+    const auto [command, plain] = inTurns(
+        n, [&](int i) { generalOptionsOk(reg, i, true); },
+        [&](int) {
+            QSaveFile out(ctx.hivePath + ".plain");
+            out.open(QIODevice::WriteOnly);
+            out.write(content);
+            out.commit();
+        });
+    std::vector<double> ratios;
+    for (size_t i = 0; i < command.size(); ++i)
+        ratios.push_back(command[i] / plain[i]);
     const double oneByOne = median(sample(std::max(n / 4, 3), [&](int i) { generalOptionsOk(reg, i, false); }));
     report("(f) General Options OK, all 19 values as one command", median(command), "<= 1.5x (h)");
     report("(g) the same 19 values written one by one", oneByOne);
@@ -278,17 +286,9 @@ void measureCommandWithWine(BenchContext &ctx)
     }
     const QString log = countingWine(dir.path());
     CRegUtil reg(hivePath);
-    std::vector<double> command, background;
     const int n = std::max(ctx.iterations / 20, 5);
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        generalOptionsOk(reg, i, true);
-        command.push_back(double(timer.nsecsElapsed()) / 1000.0);
-        timer.start();
-        winehandoff::WaitForAll();
-        background.push_back(double(timer.nsecsElapsed()) / 1000.0);
-    }
+    const auto [command, background] = inTurns(
+        n, [&](int i) { generalOptionsOk(reg, i, true); }, [](int) { winehandoff::WaitForAll(); });
     QFile starts(log);
     starts.open(QIODevice::ReadOnly);
     const qsizetype processes = starts.readAll().count('\n');

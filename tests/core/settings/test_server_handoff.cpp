@@ -68,14 +68,16 @@ private slots:
         // A lock file nobody holds (a server that crashed) is no running server.
         QFile(serverDir + "/lock").open(QIODevice::WriteOnly);
         QVERIFY(!wineserver::IsRunning(prefix));
+        const WineStarts wine(3);
+        CRegUtil reg(hive.path());
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Before", "1");
+        QCOMPARE(wine.starts(), QStringList());
 
         QProcess server;
         server.start(QCoreApplication::applicationFilePath(), {"--hold-lock", serverDir + "/lock"});
         QVERIFY(server.waitForReadyRead(30000));
         QVERIFY(wineserver::IsRunning(prefix));
 
-        const WineStarts wine(3);
-        CRegUtil reg(hive.path());
         reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Player\"Name", QStringLiteral("Caf\u00e9"));
         winehandoff::WaitForAll();
         QCOMPARE(wine.starts().size(), 1);

@@ -1,6 +1,8 @@
 #include "gui/options/frmAbout.h"
 
 #include "core/runtime/ErrorTrap.h"
+#include "core/settings/SettingsLocation.h"
+#include "core/settings/WineHandoff.h"
 #include "core/runtime/RuntimeError.h"
 #include "gui/common/UiSupport.h"
 
@@ -13,6 +15,16 @@ namespace {
 // The run-time's number for a picture resource that cannot be found.
 constexpr int32_t kResourceNotFound = 326;
 
+// Room below the picture for the settings line, in twips.
+constexpr int kSettingsHeight = 900;
+
+QString SettingsText()
+{
+    const QString failure = winehandoff::LastFailure();
+    return QStringLiteral("Settings file: ") + settingsfile::describe(settingsfile::current()) +
+           (failure.isEmpty() ? QString() : QLatin1Char('\n') + failure);
+}
+
 const QString kAboutPicture = QStringLiteral(":/skirmdeck/about.png");
 
 } // namespace
@@ -21,10 +33,15 @@ QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
-    SetClassicFrame(this, QStringLiteral("About the Skirmdeck"), 4800, 3600);
+    SetClassicFrame(this, QStringLiteral("About the Skirmdeck"), 4800, 3600 + kSettingsHeight);
     ImgAbout = NewImage(this, QString(), {0, 0, 4800, 3600});
     ImgAbout->setCursor(Qt::PointingHandCursor);
     ImgAbout->installEventFilter(this);
+    lblSettings = NewLabel(this, QString(), {60, 3600, 4680, kSettingsHeight});
+    lblSettings->setObjectName(QStringLiteral("lblSettings"));
+    lblSettings->setWordWrap(true);
+    lblSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSettings->setText(SettingsText());
 
     Form_Load();
 }

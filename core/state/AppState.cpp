@@ -1,5 +1,7 @@
 #include "core/state/AppState.h"
 
+#include "core/runtime/RuntimeError.h"
+
 #include <memory>
 
 QString gGameType;
@@ -14,6 +16,8 @@ bool gUnloadOnStart = false;
 QString gSocketTimeOut;
 QString gStartDir;
 MainWindowLink *gMain = nullptr;
+ServerListLink *gServerList = nullptr;
+QStringList gMissingGames;
 
 namespace {
 std::unique_ptr<CRegUtil> gRegUtilInstance;
@@ -56,4 +60,19 @@ QString OwnSetting(const QString &name, const QString &def)
 void SaveOwnSetting(const QString &name, const QString &data)
 {
     gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, data);
+}
+
+void NoteMissingGame(const QString &game)
+{
+    if (!gMissingGames.contains(game))
+        gMissingGames.append(game);
+    if (gServerList)
+        gServerList->DisableGameItem(game);
+}
+
+int TimerInterval(int milliseconds)
+{
+    if (milliseconds < 0 || milliseconds > 65535)
+        throw RuntimeError(vberr::InvalidPropertyValue);
+    return milliseconds;
 }

@@ -256,13 +256,7 @@ void frmMain::LoadProgramSettings()
     SetSocketTimerInterval(vb::CLng(gSocketTimeOut));
 }
 
-void frmMain::SetSocketTimerInterval(int milliseconds)
-{
-    // The timer takes 0 to 65535 milliseconds; anything else is an invalid property value.
-    if (milliseconds < 0 || milliseconds > 65535)
-        throw RuntimeError(vberr::InvalidPropertyValue);
-    SocketTimer->setInterval(milliseconds);
-}
+void frmMain::SetSocketTimerInterval(int milliseconds) { SocketTimer->setInterval(TimerInterval(milliseconds)); }
 
 void frmMain::InitGameVars()
 {
@@ -297,7 +291,7 @@ bool frmMain::GameCheck()
         if (!result) {
             MsgBox(game + QStringLiteral(" is not installed!"), MsgButtons::OK, MsgIcon::Exclamation,
                    QStringLiteral("WARNING:"));
-            frmServerList::Instance()->DisableGameItem(game);
+            NoteMissingGame(game);
         }
     });
     if (!ok)
@@ -376,10 +370,4 @@ void frmMain::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void frmMain::Form_Unload()
-{
-    // A server list that was only made to hold a disabled menu item goes with this window.
-    if (auto *list = frmServerList::Existing(); list && !list->WasShown())
-        list->close();
-    ReleaseRegUtil();
-}
+void frmMain::Form_Unload() { ReleaseRegUtil(); }

@@ -26,11 +26,10 @@ public:
     bool GameCheck() override;
     void UNLOADALL() override;
     QString ModText() const override;
+    void SetSocketTimerInterval(int milliseconds) override;
 
     void SetCurrentgRegistry();
     void SelectText(QLineEdit *box);
-    // Applies a new socket time-out to the status check's timer.
-    void SetSocketTimerInterval(int milliseconds);
 
     // Start-up and selection
     void Form_Load();

@@ -35,6 +35,7 @@ void ResetProgramState()
     ReleaseRegUtil();
     gGameType.clear();
     gRegistry.clear();
+    gMissingGames.clear();
 }
 
 QString GameFolders::path(const QString &relative) const

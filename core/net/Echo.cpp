@@ -55,6 +55,14 @@ int32_t fromSendErrno(int error)
 
 } // namespace icmpstatus
 
+QList<EchoResult> Echo::sendMany(const QList<uint32_t> &addresses, const QByteArray &payload, int timeoutMs)
+{
+    QList<EchoResult> results;
+    for (const uint32_t address : addresses)
+        results.append(send(address, payload, timeoutMs));
+    return results;
+}
+
 namespace {
 Echo *installedEcho = nullptr;
 } // namespace

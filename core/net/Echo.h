@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 #include <cstdint>
 
@@ -43,6 +44,13 @@ struct EchoResult {
     uint32_t replyAddress = 0; // first octet in the lowest byte, like the addresses sent
     uint8_t ttl = 0;
     QByteArray data; // the echoed data
+
+    static EchoResult withStatus(int32_t status)
+    {
+        EchoResult result;
+        result.status = status;
+        return result;
+    }
 };
 
 // Sends one ICMP echo request and waits for its reply. The address has its first octet in
@@ -51,6 +59,9 @@ class Echo {
 public:
     virtual ~Echo() = default;
     virtual EchoResult send(uint32_t address, const QByteArray &payload, int timeoutMs) = 0;
+    // One echo per address, all in one wait where the echo can; one result per address, in
+    // order. By default they go one after another.
+    virtual QList<EchoResult> sendMany(const QList<uint32_t> &addresses, const QByteArray &payload, int timeoutMs);
 };
 
 // Installs the echo every EchoRequest uses (not owned; null restores the system echo);

@@ -2,6 +2,7 @@
 
 #include "core/net/Echo.h"
 #include "core/net/Ipv4.h"
+#include "core/net/Parallel.h"
 #include "core/runtime/MsgBox.h"
 #include "core/runtime/RuntimeError.h"
 #include "core/runtime/VbConv.h"
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -87,10 +89,11 @@ uint32_t DottedToAddress(const QString &dottedAddress)
     return address;
 }
 
-QString ResolveHostAddress(const QString &hostName)
+namespace {
+
+// The first IPv4 address of a name; safe on any thread.
+QString lookUpIpv4(const QString &hostName)
 {
-    if (!StartSockets())
-        return {};
     QString dotted;
     const QByteArray name = hostName.toUtf8();
     addrinfo hints{};
@@ -104,8 +107,32 @@ QString ResolveHostAddress(const QString &hostName)
             dotted = ipv4::toText(ipv4::fromInAddr(address->sin_addr));
         }
     }
+    return dotted;
+}
+
+// Look-ups mostly wait on the name servers: many of them at once.
+constexpr int kParallelLookUps = 16;
+
+} // namespace
+
+QString ResolveHostAddress(const QString &hostName)
+{
+    if (!StartSockets())
+        return {};
+    const QString dotted = lookUpIpv4(hostName);
     StopSockets();
     return dotted;
+}
+
+QStringList ResolveHostAddresses(const QStringList &hostNames)
+{
+    if (hostNames.isEmpty() || !StartSockets())
+        return QStringList(hostNames.size());
+    std::vector<QString> found(static_cast<size_t>(hostNames.size()));
+    RunInParallel(hostNames.size(), kParallelLookUps,
+                  [&](qsizetype i) { found[static_cast<size_t>(i)] = lookUpIpv4(hostNames[i]); });
+    StopSockets();
+    return QStringList(found.begin(), found.end());
 }
 
 bool StartSockets()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -43,6 +44,8 @@ uint32_t DottedToAddress(const QString &dottedAddress);
 
 // The host's first IPv4 address as dotted text, or the empty text.
 QString ResolveHostAddress(const QString &hostName);
+// ResolveHostAddress for many names at once, looked up in parallel.
+QStringList ResolveHostAddresses(const QStringList &hostNames);
 
 // The sockets library start-up and clean-up, with their messages for the failures they describe.
 bool StartSockets();

@@ -1,6 +1,7 @@
 #include "core/net/PingCommandEcho.h"
 
 #include "core/net/Ipv4.h"
+#include "core/net/Parallel.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -138,4 +140,18 @@ EchoResult PingCommandEcho::send(uint32_t address, const QByteArray &payload, in
     if (result.status == icmpstatus::Success && !output.contains("time=") && bannerAt >= 0 && replyAt >= bannerAt)
         result.roundTripMs = static_cast<uint32_t>((replyAt - bannerAt) / 1000000);
     return result;
+}
+
+QList<EchoResult> PingCommandEcho::sendMany(const QList<uint32_t> &addresses, const QByteArray &payload, int timeoutMs)
+{
+    // Looked up once, not by every thread.
+    const PingCommandEcho located(m_program.isEmpty() ? findPing() : m_program);
+    if (located.m_program.isEmpty())
+        return QList<EchoResult>(addresses.size(), withStatus(icmpstatus::GeneralFailure));
+    std::vector<EchoResult> results(static_cast<size_t>(addresses.size()));
+    RunInParallel(addresses.size(), kMaxParallel, [&](qsizetype i) {
+        PingCommandEcho own(located.m_program);
+        results[static_cast<size_t>(i)] = own.send(addresses[i], payload, timeoutMs);
+    });
+    return QList<EchoResult>(results.begin(), results.end());
 }

@@ -5,16 +5,23 @@
 
 EchoResult SystemEcho::send(uint32_t address, const QByteArray &payload, int timeoutMs)
 {
+    return sendMany({address}, payload, timeoutMs).front();
+}
+
+QList<EchoResult> SystemEcho::sendMany(const QList<uint32_t> &addresses, const QByteArray &payload, int timeoutMs)
+{
     IcmpSocketEcho datagram(IcmpSocketEcho::Kind::Datagram);
-    if (auto result = datagram.trySend(address, payload, timeoutMs)) {
+    if (auto results = datagram.trySendMany(addresses, payload, timeoutMs)) {
         m_lastMethod = Method::DatagramSocket;
-        return *result;
+        return *results;
     }
     IcmpSocketEcho raw(IcmpSocketEcho::Kind::Raw);
-    if (auto result = raw.trySend(address, payload, timeoutMs)) {
+    if (auto results = raw.trySendMany(addresses, payload, timeoutMs)) {
         m_lastMethod = Method::RawSocket;
-        return *result;
+        return *results;
     }
     m_lastMethod = Method::PingCommand;
-    return PingCommandEcho().send(address, payload, timeoutMs);
+    if (addresses.size() == 1)
+        return {PingCommandEcho().send(addresses.front(), payload, timeoutMs)};
+    return PingCommandEcho().sendMany(addresses, payload, timeoutMs);
 }

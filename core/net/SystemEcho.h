@@ -9,6 +9,7 @@ public:
     enum class Method { None, DatagramSocket, RawSocket, PingCommand };
 
     EchoResult send(uint32_t address, const QByteArray &payload, int timeoutMs) override;
+    QList<EchoResult> sendMany(const QList<uint32_t> &addresses, const QByteArray &payload, int timeoutMs) override;
 
     // How the last echo went out.
     Method lastMethod() const { return m_lastMethod; }

@@ -1,7 +1,5 @@
 #include "core/state/AppState.h"
 
-#include "core/runtime/RuntimeError.h"
-
 #include <memory>
 
 QString gGameType;
@@ -68,11 +66,4 @@ void NoteMissingGame(const QString &game)
         gMissingGames.append(game);
     if (gServerList)
         gServerList->DisableGameItem(game);
-}
-
-int TimerInterval(int milliseconds)
-{
-    if (milliseconds < 0 || milliseconds > 65535)
-        throw RuntimeError(vberr::InvalidPropertyValue);
-    return milliseconds;
 }

@@ -49,9 +49,6 @@ void SaveGameSettingLong(const QString &name, int32_t data);
 QString OwnSetting(const QString &name, const QString &def = QString());
 void SaveOwnSetting(const QString &name, const QString &data);
 
-// A socket timer's interval: 0 to 65535 milliseconds, anything else error 380.
-int TimerInterval(int milliseconds);
-
 // What other windows may do to the main window, without depending on it.
 class MainWindowLink {
 public:

@@ -3,7 +3,7 @@
 #include "core/state/GameFolders.h"
 #include "gui/browser/frmServerList.h"
 #include "core/net/LocalAddress.h"
-#include "core/net/SocketControl.h"
+#include "core/net/StatusProbe.h"
 #include "core/runtime/ErrorTrap.h"
 #include "gui/common/UiSupport.h"
 #include "core/runtime/VbConv.h"
@@ -123,11 +123,9 @@ void frmMain::BuildQuickLaunch()
     cboMods->setEditable(false);
     for (QLabel *small : {lblServerIP, lblPort, lblServerstatus, lblPing})
         small->setFont(smallFonts());
-    SocketTimer = new QTimer(this);
-    // A coarse timer may tick early; the probe waits the whole time-out.
-    SocketTimer->setTimerType(Qt::PreciseTimer);
-    SocketTimer->setInterval(1000);
-    SckServer = new SocketControl(this);
+    mStatusProbe = new StatusProbe(this);
+    SocketTimer = mStatusProbe->timer();
+    SckServer = mStatusProbe->socket();
 }
 
 void frmMain::BuildPostFrame()
@@ -169,8 +167,7 @@ void frmMain::ConnectHandlers()
     connect(cmdGeneralOptions, &QPushButton::clicked, this, &frmMain::cmdGeneralOptions_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdPost, &QPushButton::clicked, this, &frmMain::cmdPost_Click);
-    connect(SocketTimer, &QTimer::timeout, this, &frmMain::SocketTimer_Timer);
-    connect(SckServer, &SocketControl::DataArrival, this, &frmMain::SckServer_DataArrival);
+    connect(mStatusProbe, &StatusProbe::DataArrival, this, &frmMain::SckServer_DataArrival);
     for (QObject *watched : std::initializer_list<QObject *>{txtIP, txtHostIP, imgFavDB1, imgFavDB})
         watched->installEventFilter(this);
 }
@@ -256,7 +253,7 @@ void frmMain::LoadProgramSettings()
     SetSocketTimerInterval(vb::CLng(gSocketTimeOut));
 }
 
-void frmMain::SetSocketTimerInterval(int milliseconds) { SocketTimer->setInterval(TimerInterval(milliseconds)); }
+void frmMain::SetSocketTimerInterval(int milliseconds) { mStatusProbe->setInterval(milliseconds); }
 
 void frmMain::InitGameVars()
 {

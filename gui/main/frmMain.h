@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class SocketControl;
+class StatusProbe;
 
 // The main window: game selection, quick launch, status check and the option commands.
 class frmMain : public QWidget, public MainWindowLink {
@@ -47,7 +48,6 @@ public:
 
     // Status check
     void cmdCheckStatus_Click();
-    void SocketTimer_Timer();
     void SckServer_DataArrival(int bytesTotal);
     void txtHostIP_GotFocus();
 
@@ -81,6 +81,8 @@ public:
     QLabel *lblPingTime;
     QLabel *lblMod;
     QComboBox *cboMods;
+    // The status check's probe, and its timer and socket control.
+    StatusProbe *mStatusProbe;
     QTimer *SocketTimer;
     SocketControl *SckServer;
     QGroupBox *FramePostIP;
@@ -97,7 +99,6 @@ public:
     QString RSRegistry;
     QString RB6Registry;
     bool StatusUp = false;
-    bool StatusWaiting = false;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

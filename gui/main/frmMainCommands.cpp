@@ -6,7 +6,7 @@
 #include "core/directory/DirectoryProtocol.h"
 #include "gui/directory/frmPostServer.h"
 #include "core/net/PingServer.h"
-#include "core/net/SocketControl.h"
+#include "core/net/StatusProbe.h"
 #include "gui/options/frmAbout.h"
 #include "gui/options/frmGeneralOptions.h"
 #include "gui/options/frmPlayerConfig.h"
@@ -88,26 +88,14 @@ void frmMain::cmdCheckStatus_Click()
         if (!TrimAddressOrAsk())
             return;
         txtPort->setText(txtPort->text().isEmpty() ? kDefaultPort : vb::Trim(txtPort->text()));
-        SckServer->setProtocol(SocketControl::sckUDPProtocol);
-        SckServer->setRemoteHost(txtIP->text());
-        SckServer->setRemotePort(vb::CLng(txtPort->text()));
-        SckServer->Connect();
+        mStatusProbe->aim(txtIP->text(), vb::CLng(txtPort->text()));
         setCursor(Qt::WaitCursor);
-        StatusWaiting = true;
-        SocketTimer->start();
-        if (SckServer->State() == SocketControl::sckOpen) {
-            // The window stays responsive: the tick and the data arrival come through here.
-            while (StatusWaiting)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            QCoreApplication::processEvents();
-            SckServer->Close();
-        }
+        // The window stays responsive: the tick and the data arrival come through the wait.
+        mStatusProbe->wait();
         unsetCursor();
-        SocketTimer->stop();
+        mStatusProbe->finish();
     });
 }
-
-void frmMain::SocketTimer_Timer() { StatusWaiting = false; }
 
 void frmMain::SckServer_DataArrival(int bytesTotal)
 {

@@ -125,6 +125,35 @@ private slots:
         QCOMPARE(echo.requests().first().payload, QByteArray("Echo This"));
         QCOMPARE(echo.requests().first().timeoutMs, 200);
     }
+
+    // Many at once give what one call for each gives: texts, pinged addresses, messages in
+    // order; each distinct address is sent one echo, and none that converts to 0.
+    void manyAtOnceAsOneByOne()
+    {
+        ScriptedMessageBox boxes;
+        const QRegularExpression roundTrip("^\\d+ms$");
+        const QStringList addresses{"127.0.0.1", " localhost ", "1.2.3.4.5", "", "127.0.0.2", "1..3.4", "127.0.0.1"};
+        const QList<PingOutcome> outcomes = PingServers(addresses);
+        QCOMPARE(outcomes.size(), addresses.size());
+        for (qsizetype i = 0; i < addresses.size(); ++i) {
+            QString pinged = "untouched";
+            const QString text = PingServer(addresses[i], pinged);
+            QVERIFY2(outcomes[i].text == text || (outcomes[i].text.contains(roundTrip) && text.contains(roundTrip)),
+                     qPrintable(addresses[i] + ": " + outcomes[i].text + " against " + text));
+            QCOMPARE(outcomes[i].pingedAddress.value_or("untouched"), pinged);
+        }
+        const QStringList messages{"Error in PingServer 9 Subscript out of range",
+                                   "Error in PingServer 13 Type mismatch"};
+        QCOMPARE(boxes.texts(), messages + messages);
+        QCOMPARE(outcomes[1].pingedAddress.value_or(""), "127.0.0.1");
+        QCOMPARE(outcomes[3].text, "Offline");
+
+        RecordingEcho echo;
+        PingServers(addresses);
+        QCOMPARE(echo.requests().size(), 2);
+        QCOMPARE(echo.requests()[1].address, 0x0200007Fu);
+        QCOMPARE(echo.requests()[1].timeoutMs, 200);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPing)

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/browser/ServerRow.h"
+
+#include <QList>
+#include <QObject>
+
+class ProbeBatch;
+class StatusProbe;
+
+// The status and ping refresh of the server list's rows. Every row ends as the classic
+// one-row-after-another refresh leaves it, but all rows are probed at once (one socket
+// time-out for the whole list) and pinged in one batch (one echo time-out for all).
+//
+// One refresh at a time: while a refresh waits for its time-out (the window keeps handling
+// events, so the player can give another command), every refresh operation of this object
+// refuses to start. It returns false at once and changes no row and no socket. So a row is
+// never marked from a probe aimed at another row, and nothing is counted twice.
+//
+// The rows are the caller's and must outlive the call; the caller shows the result when the
+// call returns (and on rowsChanged while it waits). A call never reads a row index past the
+// end of the list, even when the list changed during the wait.
+class ServerRefresh : public QObject {
+    Q_OBJECT
+public:
+    explicit ServerRefresh(QObject *parent = nullptr);
+
+    // The single-row probe: the window's socket control (`SckServer`) and timer (`SocketTimer`),
+    // whose interval is the socket time-out.
+    StatusProbe *probe() const { return m_probe; }
+    // The probe of many rows at once.
+    ProbeBatch *batch() const { return m_batch; }
+    // A refresh is under way (it waits, and events are being handled).
+    bool busy() const { return m_busy; }
+
+    // "Update Server": marks the row down, probes its address and port on the single-row probe
+    // (a datagram meanwhile marks every row with that address up), then pings the row.
+    // Errors show "Error In Updating Server" + CR LF + "Error Number " + number.
+    bool UpdateServer(QList<ServerRow> &rows, qsizetype row);
+    // "Update Ping": the row's ping text from PingServer of its address.
+    // Errors show "Error Pinging Server" + CR LF + "Error Number " + number.
+    bool UpdatePing(QList<ServerRow> &rows, qsizetype row);
+    // The probe of AddServer: the single-row probe against the address and port given, marking
+    // up the rows whose address is that text. A port that is not a number raises the run-time
+    // error into the caller's trap.
+    bool ProbeServer(QList<ServerRow> &rows, const QString &address, const QString &port);
+
+    // "Update All Servers" without its pointer and sorts: UpdateServers, then UpdatePings.
+    bool UpdateAllServers(QList<ServerRow> &rows, int timeoutMs);
+    // Marks every row down, probes every distinct address and port at once for timeoutMs, marks
+    // up each row that the classic loop would leave up, then UpdatePings. A port that is not a
+    // number ends it at that row (rows before it probed, that row down, later rows as they were,
+    // no pings) with "Error Updating Servers" + CR LF + "Error Number " + number + " " +
+    // description.
+    bool UpdateServers(QList<ServerRow> &rows, int timeoutMs);
+    // "Update All Pings" without its pointer and sort: every row's ping text from one batch of
+    // PingServer. Errors show "Error Updating Pings" + CR LF + "Error Number " + number + " " +
+    // description.
+    bool UpdatePings(QList<ServerRow> &rows);
+    // What AddServer puts into a new row, for many rows at once: the ping text and, as the
+    // address, the address that was pinged (empty when PingServer reported an error).
+    bool FillPings(QList<ServerRow> &rows);
+
+signals:
+    // Rows changed while a refresh waits (marked down before the wait, up by a datagram).
+    void rowsChanged();
+    // The single-row probe's pointer: hourglass while it waits, then the default again.
+    void pointerBusy(bool busy);
+
+private:
+    void onProbeData();
+    void probeAll(QList<ServerRow> &rows, int timeoutMs);
+    void pingAll(QList<ServerRow> &rows);
+    void probeOne(QList<ServerRow> &rows, const QString &address, int32_t port, bool showPointer);
+
+    StatusProbe *m_probe;
+    ProbeBatch *m_batch;
+    bool m_busy = false;
+    QList<ServerRow> *m_probedRows = nullptr;
+};

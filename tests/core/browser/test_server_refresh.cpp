@@ -1,0 +1,155 @@
+// The refresh of the server list's rows against real UDP sockets and real echoes on loopback.
+#include "core/browser/ServerRefresh.h"
+#include "core/net/ProbeBatch.h"
+#include "core/net/StatusProbe.h"
+#include "tests/support/ScriptedMessageBox.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+const QHostAddress kLoopback(QHostAddress::LocalHost);
+const QRegularExpression kRoundTrip(QStringLiteral("^\\d+ms$"));
+
+// A UDP socket on loopback that plays a game server.
+struct Responder {
+    QUdpSocket socket;
+    Responder() { socket.bind(kLoopback, 0); }
+    QString port() const { return QString::number(socket.localPort()); }
+    void answer(quint16 probePort) { socket.writeDatagram("hello", kLoopback, probePort); }
+};
+
+ServerRow row(const QString &address, const QString &port, bool up = false)
+{
+    return ServerRow{QStringLiteral("Server"), address, port, QString(), up, QStringLiteral("old")};
+}
+
+QList<bool> upMarks(const QList<ServerRow> &rows)
+{
+    QList<bool> marks;
+    for (const ServerRow &r : rows)
+        marks.append(r.up);
+    return marks;
+}
+
+} // namespace
+
+class TestServerRefresh : public QObject {
+    Q_OBJECT
+private slots:
+    // One datagram marks every row of its address up, as the classic one-by-one loop leaves
+    // them: a row probed later on the same address but another, silent port ends down.
+    void allServersEndAsTheLoopLeavesThem()
+    {
+        ScriptedMessageBox boxes;
+        Responder game, silent;
+        QList<ServerRow> rows{row("127.0.0.1", silent.port()), row("127.0.0.1", game.port()),
+                              row("127.0.0.1", game.port()), row("127.0.0.1", silent.port(), true),
+                              row("127.0.0.2", game.port(), true)};
+        ServerRefresh refresh;
+        connect(refresh.batch(), &ProbeBatch::aimed, this,
+                [&] { game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()})); });
+        QVERIFY(refresh.UpdateAllServers(rows, 400));
+        QCOMPARE(upMarks(rows), (QList<bool>{true, true, true, false, false}));
+        for (const ServerRow &r : rows)
+            QVERIFY2(r.ping.contains(kRoundTrip), qPrintable(r.ping));
+        QCOMPARE(boxes.texts(), QStringList());
+
+        // A port that is no number ends the probe at its row: rows before it are probed, it is
+        // down, later rows keep their marks, and nothing is pinged.
+        rows = {row("127.0.0.1", game.port()), row("127.0.0.2", "x", true), row("127.0.0.1", silent.port()),
+                row("127.0.0.3", game.port(), true)};
+        QVERIFY(refresh.UpdateServers(rows, 300));
+        QCOMPARE(upMarks(rows), (QList<bool>{true, false, true, true}));
+        QCOMPARE(rows[0].ping, "old");
+        QCOMPARE(boxes.texts(), QStringList{"Error Updating Servers\r\nError Number 13 Type mismatch"});
+    }
+
+    // "Update Server" on the single probe: a datagram marks each row of the address up, a
+    // silent one leaves the row down after the whole time-out; then the row is pinged.
+    void oneServer()
+    {
+        ScriptedMessageBox boxes;
+        Responder game, silent;
+        QList<ServerRow> rows{row("127.0.0.1", silent.port()), row("127.0.0.1", game.port()),
+                              row("127.0.0.2", game.port())};
+        ServerRefresh refresh;
+        refresh.probe()->setInterval(400);
+        QList<bool> pointer;
+        connect(&refresh, &ServerRefresh::pointerBusy, this, [&](bool busy) { pointer.append(busy); });
+        QTimer::singleShot(50, this, [&] { game.answer(refresh.probe()->socket()->LocalPort()); });
+        QVERIFY(refresh.UpdateServer(rows, 1));
+        QCOMPARE(upMarks(rows), (QList<bool>{true, true, false}));
+        QVERIFY(rows[1].ping.contains(kRoundTrip));
+        QCOMPARE(rows[0].ping, "old");
+        QCOMPARE(pointer, (QList<bool>{true, false}));
+        QVERIFY(!refresh.probe()->timer()->isActive());
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(refresh.UpdateServer(rows, 0));
+        QVERIFY2(clock.elapsed() >= 395, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(upMarks(rows), (QList<bool>{false, true, false}));
+
+        rows[2].port = "port";
+        QVERIFY(refresh.UpdateServer(rows, 2));
+        QVERIFY(refresh.UpdatePing(rows, 2));
+        QCOMPARE(boxes.texts(), QStringList{"Error In Updating Server\r\nError Number 13"});
+        QVERIFY(rows[2].ping.contains(kRoundTrip));
+    }
+
+    // Fifty silent servers take one time-out, not fifty.
+    void manySilentServersTakeOneTimeOut()
+    {
+        QList<ServerRow> rows;
+        for (int i = 0; i < 50; ++i)
+            rows.append(row(QStringLiteral("127.0.1.%1").arg(i + 1), QString::number(20000 + i), true));
+        ServerRefresh refresh;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(refresh.UpdateAllServers(rows, 1000));
+        const qint64 took = clock.elapsed();
+        QVERIFY2(took >= 995 && took < 3000, qPrintable(QString::number(took)));
+        QVERIFY(!upMarks(rows).contains(true));
+    }
+
+    // While a refresh waits, every other refresh is refused and changes nothing; deleting the
+    // refresh during a wait leaves the rows alone.
+    void oneRefreshAtATime()
+    {
+        ScriptedMessageBox boxes;
+        Responder game;
+        QList<ServerRow> rows{row("127.0.0.1", game.port()), row("127.0.0.2", game.port(), true)};
+        QList<ServerRow> other{row("127.0.0.1", game.port(), true)};
+        ServerRefresh refresh;
+        refresh.probe()->setInterval(300);
+        QList<bool> refused;
+        connect(refresh.batch(), &ProbeBatch::aimed, this, [&] {
+            refused = {refresh.UpdateServer(other, 0), refresh.UpdateAllServers(other, 100),
+                       refresh.UpdateServers(other, 100), refresh.UpdatePings(other), refresh.UpdatePing(other, 0),
+                       refresh.FillPings(other), refresh.ProbeServer(other, "127.0.0.1", game.port()),
+                       refresh.busy()};
+            game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()}));
+        });
+        QVERIFY(refresh.UpdateAllServers(rows, 300));
+        QCOMPARE(refused, (QList<bool>{false, false, false, false, false, false, false, true}));
+        QCOMPARE(upMarks(rows), (QList<bool>{true, false}));
+        QCOMPARE(other.front().ping, "old");
+        QVERIFY(other.front().up && !refresh.busy());
+
+        auto *doomed = new ServerRefresh;
+        QTimer::singleShot(50, this, [&] { delete doomed; });
+        rows = {row("127.0.0.1", game.port())};
+        rows.front().up = true;
+        QVERIFY(doomed->UpdateAllServers(rows, 2000));
+        QCOMPARE(rows.front().ping, "old");
+        QCOMPARE(boxes.texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestServerRefresh)
+#include "test_server_refresh.moc"

@@ -8,6 +8,8 @@
 #include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace {
@@ -44,8 +46,13 @@ void frmServerList::AddServer(const QString &strSrvName, const QString &strIP, c
         grid.servers.append(server);
         const int row = int(grid.servers.size());
         grid.RenderRow(row);
-        if (boolSocketNeeded)
+        if (boolSocketNeeded) {
+            // The probe's wait handles events; the window may be gone when it ends.
+            const QPointer<frmServerList> alive(this);
             mRefresh->ProbeServer(grid.servers, strIP, server.port);
+            if (!alive)
+                return;
+        }
         grid.RenderStatus();
         mCurRows->Add(1);
     });

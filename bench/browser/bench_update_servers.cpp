@@ -52,7 +52,7 @@ QList<ServerRow> silentRows(int count)
     return rows;
 }
 
-int measure(const char *program, int count, int timeoutMs)
+int measure(const QString &program, int count, int timeoutMs)
 {
     if (!silenceLoopback()) {
         std::fprintf(stderr, "cannot bring loopback up or silence its echo in the namespace\n");
@@ -72,7 +72,7 @@ int measure(const char *program, int count, int timeoutMs)
     }
     const double goal = 1.5 * (timeoutMs + 2.0 * ModPing::kEchoTimeOutMs) / 1000.0;
     const double classic = count * (timeoutMs + 2.0 * ModPing::kEchoTimeOutMs) / 1000.0;
-    std::printf("command: %s %d %d\n", program, count, timeoutMs);
+    std::printf("command: %s %d %d\n", qPrintable(program), count, timeoutMs);
     std::printf("rows: %d silent (127.0.x.y, port 2346, inside a network namespace), socket time-out %d ms\n", count,
                 timeoutMs);
     std::printf("Update All Servers: %.3f s (up %d, Offline %d)\n", seconds, up, offline);
@@ -92,5 +92,5 @@ int main(int argc, char **argv)
     const int timeoutMs = argc > first + 1 ? std::max(0, std::atoi(argv[first + 1])) : 1000;
     if (!child)
         return runInNamespace(rows, timeoutMs);
-    return measure("bench_update_servers", rows, timeoutMs);
+    return measure(QCoreApplication::applicationFilePath(), rows, timeoutMs);
 }

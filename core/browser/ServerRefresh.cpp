@@ -62,6 +62,14 @@ void markAnswered(QList<ServerRow> &rows, const QList<ProbeTarget> &targets, con
     }
 }
 
+QStringList addressesOf(const QList<ServerRow> &rows)
+{
+    QStringList addresses;
+    for (const ServerRow &row : rows)
+        addresses.append(row.address);
+    return addresses;
+}
+
 // Clears the refresh flag when an operation ends, unless its owner went away meanwhile.
 class BusyScope {
 public:
@@ -81,6 +89,15 @@ private:
 
 } // namespace
 
+template <class Body> bool ServerRefresh::exclusive(Body &&body)
+{
+    if (m_busy)
+        return false;
+    BusyScope scope(this, m_busy);
+    body();
+    return true;
+}
+
 ServerRefresh::ServerRefresh(QObject *parent)
     : QObject(parent), m_probe(new StatusProbe(this)), m_batch(new ProbeBatch(this))
 {
@@ -89,106 +106,85 @@ ServerRefresh::ServerRefresh(QObject *parent)
 
 bool ServerRefresh::UpdateServer(QList<ServerRow> &rows, qsizetype row)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    TrapWith(numberOnly(QStringLiteral("Error In Updating Server")), [&] {
-        if (row < 0 || row >= rows.size())
-            return;
-        rows[row].up = false;
-        SocketControl *socket = m_probe->socket();
-        if (socket->State() == SocketControl::sckOpen)
-            socket->Close();
-        if (socket->State() == SocketControl::sckConnecting) {
-            MsgBox(QStringLiteral("Please try again in a couple of seconds"));
-            socket->Close();
-        }
-        const QString address = rows[row].address;
-        const QPointer<ServerRefresh> alive(this);
-        probeOne(rows, address, vb::CLng(rows[row].port), true);
-        if (!alive)
-            return;
-        QString pinged;
-        const QString ping = PingServer(address, pinged);
-        if (row < rows.size())
-            rows[row].ping = ping;
-        m_probe->finish();
+    return exclusive([&] {
+        TrapWith(numberOnly(QStringLiteral("Error In Updating Server")), [&] {
+            if (row < 0 || row >= rows.size())
+                return;
+            rows[row].up = false;
+            SocketControl *socket = m_probe->socket();
+            if (socket->State() == SocketControl::sckOpen)
+                socket->Close();
+            if (socket->State() == SocketControl::sckConnecting) {
+                MsgBox(QStringLiteral("Please try again in a couple of seconds"));
+                socket->Close();
+            }
+            const QString address = rows[row].address;
+            const QPointer<ServerRefresh> alive(this);
+            probeOne(rows, address, vb::CLng(rows[row].port), true);
+            if (!alive)
+                return;
+            QString pinged;
+            const QString ping = PingServer(address, pinged);
+            if (row < rows.size())
+                rows[row].ping = ping;
+            m_probe->finish();
+        });
     });
-    return true;
 }
 
 bool ServerRefresh::UpdatePing(QList<ServerRow> &rows, qsizetype row)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    TrapWith(numberOnly(QStringLiteral("Error Pinging Server")), [&] {
-        if (row < 0 || row >= rows.size())
-            return;
-        QString pinged;
-        const QString ping = PingServer(rows[row].address, pinged);
-        if (row < rows.size())
-            rows[row].ping = ping;
+    return exclusive([&] {
+        TrapWith(numberOnly(QStringLiteral("Error Pinging Server")), [&] {
+            if (row < 0 || row >= rows.size())
+                return;
+            QString pinged;
+            const QString ping = PingServer(rows[row].address, pinged);
+            if (row < rows.size())
+                rows[row].ping = ping;
+        });
     });
-    return true;
 }
 
 bool ServerRefresh::ProbeServer(QList<ServerRow> &rows, const QString &address, const QString &port)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    const QPointer<ServerRefresh> alive(this);
-    probeOne(rows, address, vb::CLng(port), false);
-    if (alive)
-        m_probe->finish();
-    return true;
+    return exclusive([&] {
+        const QPointer<ServerRefresh> alive(this);
+        probeOne(rows, address, vb::CLng(port), false);
+        if (alive)
+            m_probe->finish();
+    });
 }
 
 bool ServerRefresh::UpdateAllServers(QList<ServerRow> &rows, int timeoutMs)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    const QPointer<ServerRefresh> alive(this);
-    probeAll(rows, timeoutMs);
-    if (alive)
-        pingAll(rows);
-    return true;
+    return exclusive([&] {
+        const QPointer<ServerRefresh> alive(this);
+        probeAll(rows, timeoutMs);
+        if (alive)
+            pingAll(rows);
+    });
 }
 
 bool ServerRefresh::UpdateServers(QList<ServerRow> &rows, int timeoutMs)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    probeAll(rows, timeoutMs);
-    return true;
+    return exclusive([&] { probeAll(rows, timeoutMs); });
 }
 
 bool ServerRefresh::UpdatePings(QList<ServerRow> &rows)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    pingAll(rows);
-    return true;
+    return exclusive([&] { pingAll(rows); });
 }
 
 bool ServerRefresh::FillPings(QList<ServerRow> &rows)
 {
-    if (m_busy)
-        return false;
-    BusyScope scope(this, m_busy);
-    QStringList addresses;
-    for (const ServerRow &row : std::as_const(rows))
-        addresses.append(row.address);
-    const QList<PingOutcome> outcomes = PingServers(addresses);
-    for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i) {
-        rows[i].ping = outcomes[i].text;
-        rows[i].address = outcomes[i].pingedAddress.value_or(QString());
-    }
-    return true;
+    return exclusive([&] {
+        const QList<PingOutcome> outcomes = PingServers(addressesOf(rows));
+        for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i) {
+            rows[i].ping = outcomes[i].text;
+            rows[i].address = outcomes[i].pingedAddress.value_or(QString());
+        }
+    });
 }
 
 void ServerRefresh::probeOne(QList<ServerRow> &rows, const QString &address, int32_t port, bool showPointer)
@@ -249,10 +245,7 @@ void ServerRefresh::probeAll(QList<ServerRow> &rows, int timeoutMs)
 void ServerRefresh::pingAll(QList<ServerRow> &rows)
 {
     TrapWith(numberAndDescription(QStringLiteral("Error Updating Pings")), [&] {
-        QStringList addresses;
-        for (const ServerRow &row : std::as_const(rows))
-            addresses.append(row.address);
-        const QList<PingOutcome> outcomes = PingServers(addresses);
+        const QList<PingOutcome> outcomes = PingServers(addressesOf(rows));
         for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i)
             rows[i].ping = outcomes[i].text;
     });

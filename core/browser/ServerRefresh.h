@@ -68,6 +68,8 @@ signals:
     void pointerBusy(bool busy);
 
 private:
+    // Runs body unless a refresh is under way; false when refused.
+    template <class Body> bool exclusive(Body &&body);
     void onProbeData();
     void probeAll(QList<ServerRow> &rows, int timeoutMs);
     void pingAll(QList<ServerRow> &rows);

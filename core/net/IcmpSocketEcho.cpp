@@ -330,6 +330,27 @@ QList<EchoResult> runBatch(int fd, bool raw, const QList<uint32_t> &addresses, c
     return batch.results;
 }
 
+// Readies a socket for a batch: errors about our requests are queued for a datagram socket;
+// a raw socket, which sees all ICMP of this computer, takes only replies and errors; the receive
+// queue has room for a reply to every request, so that none is dropped while more go out.
+void prepareSocket(int fd, bool raw, qsizetype requests)
+{
+    if (raw) {
+        constexpr int kIcmpFilter = 1; // ICMP_FILTER of <linux/icmp.h>: a mask of the types to drop
+        const uint32_t dropped = ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_SOURCE_QUENCH) |
+                                   (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB));
+        ::setsockopt(fd, SOL_RAW, kIcmpFilter, &dropped, sizeof(dropped));
+    } else {
+        const int on = 1;
+        ::setsockopt(fd, SOL_IP, IP_RECVERR, &on, sizeof(on));
+    }
+    constexpr qsizetype kRoomPerReply = 2048;
+    const int room = static_cast<int>(std::min<qsizetype>(requests * kRoomPerReply, 64 * 1024 * 1024));
+    // Beyond the system's limit only with CAP_NET_ADMIN; otherwise up to the limit.
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &room, sizeof(room)) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &room, sizeof(room));
+}
+
 } // namespace
 
 uint16_t InternetChecksum(const unsigned char *data, size_t length)
@@ -358,10 +379,7 @@ std::optional<QList<EchoResult>> IcmpSocketEcho::trySendMany(const QList<uint32_
             results += QList<EchoResult>(part.size(), EchoResult::withStatus(icmpstatus::NoResources));
             continue;
         }
-        if (!raw) {
-            const int on = 1;
-            ::setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof(on));
-        }
+        prepareSocket(fd.get(), raw, part.size());
         if (!part.isEmpty())
             results += runBatch(fd.get(), raw, part, payload, timeoutMs);
     }

@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTimer>
 
 // An empty address box: says so, puts the focus there and returns false. Otherwise trims it.
 bool frmMain::TrimAddressOrAsk()

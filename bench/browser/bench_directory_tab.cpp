@@ -49,6 +49,28 @@ void Seed(const QString &path)
     }
 }
 
+// Notes when the grid first paints itself holding every entry.
+class FirstFullPaint : public QObject {
+public:
+    FirstFullPaint(ServerGrid *grid, const QElapsedTimer &clock) : m_grid(grid), m_clock(clock)
+    {
+        grid->viewport()->installEventFilter(this);
+    }
+    qint64 at = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (at < 0 && event->type() == QEvent::Paint && m_grid->DataRows() >= kEntries)
+            at = m_clock.elapsed();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    ServerGrid *m_grid;
+    const QElapsedTimer &m_clock;
+};
+
 int PingsMissing(const ServerGrid *grid)
 {
     int missing = 0;
@@ -79,10 +101,11 @@ int RunInside(int argc, char **argv)
         return 1;
     const long before = ResidentKb();
     QElapsedTimer clock;
+    FirstFullPaint painted(list->flexDB, clock);
     clock.start();
     list->tabServers->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    const qint64 rowsVisible = clock.elapsed();
+    const qint64 rowsVisible = painted.at;
     const int rows = list->flexDB->DataRows();
     while (PingsMissing(list->flexDB) > 0 && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

@@ -3,6 +3,7 @@
 #include "core/directory/DirectoryProtocol.h"
 #include "core/net/PingServer.h"
 #include "core/runtime/ErrorTrap.h"
+#include "core/settings/RegWriteScope.h"
 #include "core/state/ModUtil.h"
 #include "gui/browser/ServerGrid.h"
 #include "gui/browser/frmAddServer.h"
@@ -161,8 +162,11 @@ void frmServerList::mnuLnch_Click()
             return;
         const QString address = mCurGrid->servers[row - 1].address;
         const QString port = mCurGrid->servers[row - 1].port;
-        SaveGameSetting(QStringLiteral("MultiplayerManualHostAddress"), address);
-        SaveGameSetting(QStringLiteral("MultiplayerManualJoinPort"), port);
+        {
+            const RegWriteScope command(gRegUtil());
+            SaveGameSetting(QStringLiteral("MultiplayerManualHostAddress"), address);
+            SaveGameSetting(QStringLiteral("MultiplayerManualJoinPort"), port);
+        }
         JoinServer(address, port);
         if (!gUnloadOnStart)
             return;

@@ -14,6 +14,8 @@ bool gUnloadOnStart = false;
 QString gSocketTimeOut;
 QString gStartDir;
 MainWindowLink *gMain = nullptr;
+ServerListLink *gServerList = nullptr;
+QStringList gMissingGames;
 
 namespace {
 std::unique_ptr<CRegUtil> gRegUtilInstance;
@@ -56,4 +58,12 @@ QString OwnSetting(const QString &name, const QString &def)
 void SaveOwnSetting(const QString &name, const QString &data)
 {
     gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, data);
+}
+
+void NoteMissingGame(const QString &game)
+{
+    if (!gMissingGames.contains(game))
+        gMissingGames.append(game);
+    if (gServerList)
+        gServerList->DisableGameItem(game);
 }

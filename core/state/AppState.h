@@ -65,7 +65,29 @@ public:
     virtual void UNLOADALL() = 0;
     // The text of the mods selector's current entry.
     virtual QString ModText() const = 0;
+    // Applies a new socket time-out to the status check's timer.
+    virtual void SetSocketTimerInterval(int milliseconds) = 0;
 };
 
 // The main window, while it exists (null in tests that build a window without it).
 extern MainWindowLink *gMain;
+
+// What other windows may do to the server list window, without depending on it.
+class ServerListLink {
+public:
+    virtual ~ServerListLink() = default;
+
+    // Applies a new socket time-out to the status probes' timer.
+    virtual void SetSocketTimerInterval(int milliseconds) = 0;
+    // Disables the GameType menu item of a game found missing.
+    virtual void DisableGameItem(const QString &game) = 0;
+};
+
+// The server list window, while it exists.
+extern ServerListLink *gServerList;
+
+// The games the main window found missing, in the order found; the server list disables their
+// menu items whenever it is shown.
+extern QStringList gMissingGames;
+// Records a missing game and disables its item in an open server list.
+void NoteMissingGame(const QString &game);

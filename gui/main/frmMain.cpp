@@ -258,7 +258,7 @@ bool frmMain::GameCheck()
         if (!result) {
             MsgBox(game + QStringLiteral(" is not installed!"), MsgButtons::OK, MsgIcon::Exclamation,
                    QStringLiteral("WARNING:"));
-            frmServerList::Instance()->DisableGameItem(game);
+            NoteMissingGame(game);
         }
     });
     if (!ok)
@@ -337,10 +337,4 @@ void frmMain::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void frmMain::Form_Unload()
-{
-    // A server list that was only made to hold a disabled menu item goes with this window.
-    if (auto *list = frmServerList::Existing(); list && !list->WasShown())
-        list->close();
-    ReleaseRegUtil();
-}
+void frmMain::Form_Unload() { ReleaseRegUtil(); }

@@ -27,12 +27,10 @@ public:
     bool GameCheck() override;
     void UNLOADALL() override;
     QString ModText() const override;
+    void SetSocketTimerInterval(int milliseconds) override;
 
     void SetCurrentgRegistry();
     void SelectText(QLineEdit *box);
-    // Applies a new socket time-out to the status check's timer (0 to 65535 milliseconds, else
-    // run-time error 380).
-    void SetSocketTimerInterval(int milliseconds);
 
     // Start-up and selection
     void Form_Load();

@@ -23,10 +23,12 @@ public:
     bool GameCheck() override { return gameCheckResult; }
     void UNLOADALL() override { ++unloadAllCalls; }
     QString ModText() const override { return modText; }
+    void SetSocketTimerInterval(int milliseconds) override { timerIntervals.append(milliseconds); }
 
     QList<bool> postedStates;
     QStringList selectedGames;
     bool gameCheckResult = true;
     int unloadAllCalls = 0;
     QString modText = QStringLiteral("None");
+    QList<int> timerIntervals;
 };

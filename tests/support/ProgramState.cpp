@@ -37,6 +37,8 @@ void ResetProgramState()
     gSocketTimeOut.clear();
     gStartDir.clear();
     gMain = nullptr;
+    gServerList = nullptr;
+    gMissingGames.clear();
 
     setMessageBoxSeam(nullptr);
     setEchoSeam(nullptr);

@@ -8,10 +8,12 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -52,6 +54,12 @@ private slots:
         TempHive hive(GameHive(m_games.path("RS")));
         ScriptedMessageBox boxes;
         frmMain w;
+        // An empty favourites list, so the list opens without a message.
+        QTemporaryDir start;
+        gStartDir = start.path();
+        QFile favorites(start.filePath("Rogue Spear.txt"));
+        QVERIFY(favorites.open(QIODevice::WriteOnly));
+        favorites.close();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(!frmServerList::Existing());

@@ -1,0 +1,170 @@
+// The favourites file: the classic format, the mended quote and encoding rules, and saves that
+// never leave a cut file behind.
+#include "core/browser/FavoritesFile.h"
+#include "core/runtime/RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+const char *const kChildMode = "SKD_FAVORITES_CHILD";
+
+QList<ServerRow> ManyServers(int count)
+{
+    QList<ServerRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(ServerRow{QStringLiteral("Server number %1 with a long name").arg(i),
+                              QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256), "2346", "none", false, ""});
+    return rows;
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList Flat(const QList<ServerRow> &rows)
+{
+    QStringList out;
+    for (const ServerRow &row : rows)
+        out << row.name + '|' + row.address + '|' + row.port + '|' + row.mods;
+    return out;
+}
+
+// Child modes: "loop DIR" saves a large list over and over until killed; "full DIR" saves a small
+// list, then a list larger than the (tiny) device holding DIR, and reports what the file holds.
+int RunChild(const QString &mode, const QString &dir)
+{
+    const FavoritesFile file(dir, "Rogue Spear");
+    if (mode == "loop") {
+        const QList<ServerRow> many = ManyServers(100000);
+        std::puts("saving");
+        std::fflush(stdout);
+        for (;;)
+            file.Write(many);
+    }
+    file.Write(ManyServers(2));
+    try {
+        file.Write(ManyServers(5000));
+    } catch (const RuntimeError &e) {
+        const bool kept = FileBytes(file.path()) == FormatFavorites(ManyServers(2));
+        std::printf("%d %s\n", e.number(), kept ? "kept" : "cut");
+        return 0;
+    }
+    std::puts("saved");
+    return 1;
+}
+
+} // namespace
+
+class TestFavoritesFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void classicFormat()
+    {
+        const QList<ServerRow> alpha{{"Alpha Base", "10.0.0.5", "2346", "none", false, ""}};
+        QCOMPARE(FormatFavorites(alpha), QByteArray("\"Alpha Base\",\"10.0.0.5\",\"2346\",\"none\"\r\n"));
+        QCOMPARE(FormatFavorites({}), QByteArray());
+
+        // As the classic program wrote it, plus hand edits: blanks before fields, unquoted
+        // fields, bare line ends, a blank line, and a last record cut short.
+        const QString text = "\"Alpha Base\",\"10.0.0.5\",\"2346\",\"none\"\r\n"
+                             "  \"B\", 10.0.0.6 ,2347,\"\"\n\r\n"
+                             "C,10.0.0.7,\"\",\"x\"\r"
+                             "\"D\",\"10.0.0.8\"\r\n";
+        const FavoritesContent content = ParseFavorites(text);
+        QCOMPARE(Flat(content.records),
+                 (QStringList{"Alpha Base|10.0.0.5|2346|none", "B|10.0.0.6|2347|", "C|10.0.0.7||x"}));
+        QVERIFY(content.endsInsideRecord);
+        QVERIFY(!ParseFavorites(QString::fromLatin1(FormatFavorites(alpha))).endsInsideRecord);
+    }
+
+    void quotesCommasAndEncodings()
+    {
+        QTemporaryDir dir;
+        const FavoritesFile file(dir.path(), "Eagle Watch");
+        QCOMPARE(file.path(), dir.filePath("Eagle Watch.txt"));
+        try {
+            file.Read();
+            QFAIL("a missing file must raise");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), 53);
+        }
+
+        const QList<ServerRow> odd{{"The \"Best\" Server", "10.0.0.1", "2346", "a,b", false, ""},
+                                   {"Café ünd €", "10.0.0.2", "2346", "", false, ""},
+                                   {"next", "10.0.0.3", "2346", "none", false, ""}};
+        file.Write(odd);
+        QVERIFY(FileBytes(file.path()).startsWith("\"The \"\"Best\"\" Server\",\"10.0.0.1\",\"2346\",\"a,b\"\r\n"));
+        QCOMPARE(Flat(file.Read().records), Flat(odd));
+
+        // A file carried over from Windows: Windows-1252 bytes that are not valid UTF-8.
+        QFile legacy(file.path());
+        QVERIFY(legacy.open(QIODevice::WriteOnly));
+        legacy.write("\"Caf\xe9 \x80 \x93q\x94\",\"10.0.0.9\",\"2346\",\"\"\r\n");
+        legacy.close();
+        QCOMPARE(Flat(file.Read().records), QStringList{"Café € “q”|10.0.0.9|2346|"});
+    }
+
+    void killedSaveLeavesAWholeFile()
+    {
+        QTemporaryDir dir;
+        const FavoritesFile file(dir.path(), "Rogue Spear");
+        const QList<ServerRow> old = ManyServers(3);
+        file.Write(old);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildMode, "loop");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {dir.path()});
+        QVERIFY(child.waitForReadyRead(20000));
+        const QByteArray before = FormatFavorites(old);
+        const QByteArray after = FormatFavorites(ManyServers(100000));
+        // Read while saves run, then after a kill at an arbitrary point of one.
+        for (int delay : {150, 40, 90}) {
+            QTest::qWait(delay);
+            const QByteArray bytes = FileBytes(file.path());
+            QVERIFY(bytes == before || bytes == after);
+        }
+        child.kill();
+        QVERIFY(child.waitForFinished(20000));
+        const QByteArray bytes = FileBytes(file.path());
+        QVERIFY(bytes == before || bytes == after);
+    }
+
+    void fullDeviceKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildMode, "full");
+        child.setProcessEnvironment(env);
+        // A private 64 KiB file system over the folder: the larger save runs out of room.
+        child.start("unshare", {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\" && exec \"$2\" \"$1\"",
+                                "sh", dir.path(), QCoreApplication::applicationFilePath()});
+        QVERIFY(child.waitForFinished(30000));
+        const QByteArray output = child.readAllStandardOutput().trimmed();
+        if (child.exitCode() != 0 && output.isEmpty())
+            QSKIP("no private mount namespace here: " + child.readAllStandardError());
+        QCOMPARE(output, QByteArray("57 kept"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kChildMode))
+        return RunChild(qEnvironmentVariable(kChildMode), QCoreApplication::arguments().value(1));
+    TestFavoritesFile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_favorites_file.moc"

@@ -1,0 +1,268 @@
+// The server list window against real favourites files, the embedded directory and loopback
+// pings, driven through its grids, tabs and menus.
+#include "core/browser/FavoritesFile.h"
+#include "core/directory/DirectoryClient.h"
+#include "core/state/AppState.h"
+#include "gui/browser/ServerGrid.h"
+#include "gui/browser/frmAddServer.h"
+#include "gui/browser/frmServerList.h"
+#include "tests/support/FakeMainLink.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList Column(const ServerGrid *grid, int column)
+{
+    QStringList out;
+    for (int row = 1; row <= grid->DataRows(); ++row)
+        out << grid->Cell(row, column);
+    return out;
+}
+
+// Opens the pop-up over a data row as a player does, then picks an item of it.
+void Pick(frmServerList *list, ServerGrid *grid, int row, QAction *item)
+{
+    const QRect cell = grid->visualItemRect(grid->item(row - 1, ServerGrid::colName));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(list->mnuOptions->isVisible());
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    list->mnuOptions->hide();
+}
+
+void ClickTab(frmServerList *list, int index)
+{
+    QTabBar *bar = list->tabServers->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    QCOMPARE(list->tabServers->currentIndex(), index);
+}
+
+frmServerList *OpenList()
+{
+    frmServerList *list = frmServerList::Instance();
+    list->show();
+    if (!QTest::qWaitForWindowExposed(list))
+        qFatal("the server list did not show");
+    return list;
+}
+
+} // namespace
+
+class TestServerList : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_start;
+
+    QString favorites(const QString &game) const { return m_start.filePath(game + ".txt"); }
+
+private slots:
+    void init()
+    {
+        delete frmServerList::Existing();
+        gStartDir = m_start.path();
+        gGameType = kRogueSpear;
+        gRegistry = kRSRegistry;
+        gSocketTimeOut = "200";
+        gRSInstalled = gEWInstalled = true;
+        gUOInstalled = gRB6Installed = false;
+        gMissingGames.clear();
+        gUnloadOnStart = false;
+        for (const QString &game : kGameNames)
+            QFile::remove(favorites(game));
+    }
+    void cleanup() { delete frmServerList::Existing(); }
+
+    void favouritesLoadDeleteAndSort()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        FakeMainLink main;
+        WriteFile(favorites(kRogueSpear), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n"
+                                          "\"NoPort\",\"127.0.0.2\",\"\",\"\"\r\n"
+                                          "\"\",\"127.0.0.3\",\"2346\",\"\"\r\n"
+                                          "\"NoAddress\",\"\",\"2346\",\"\"\r\n"
+                                          "\"Bravo\",\"127.0.0.4\",\"2347\",\"\"\r\n"
+                                          "\"Charlie\",\"127.0.0.5\",\"2348\",\"m\"\r\n");
+        frmServerList *list = OpenList();
+        ServerGrid *grid = list->flexFavorites;
+        QCOMPARE(Column(grid, ServerGrid::colName), (QStringList{"Alpha", "Bravo", "Charlie"}));
+        QCOMPARE(Column(grid, ServerGrid::colFlag), (QStringList{"0", "0", "0"}));
+        QCOMPARE(list->mFavRows->CurrentRow(), 4);
+        QTRY_VERIFY(Column(grid, ServerGrid::colPing).filter("ms").size() == 3);
+        QVERIFY(boxes.shown().isEmpty());
+
+        // By Mods is a descending sort: "none", "m", then the empty mods.
+        Pick(list, grid, 1, list->mnuSrtMods);
+        QCOMPARE(Column(grid, ServerGrid::colName), (QStringList{"Alpha", "Charlie", "Bravo"}));
+        QVERIFY(!list->mnuAddFav->isEnabled());
+
+        // No keeps the row; Yes removes exactly the clicked one and saves in grid order.
+        boxes.queueAnswer(MsgResult::No);
+        Pick(list, grid, 2, list->mnuDeleteServer);
+        QCOMPARE(boxes.texts(), QStringList{"Do you want to delete Charlie's Game?"});
+        QCOMPARE(boxes.shown()[0].title, "Delete Server?");
+        QCOMPARE(boxes.shown()[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(grid->DataRows(), 3);
+        Pick(list, grid, 2, list->mnuDeleteServer);
+        QCOMPARE(Column(grid, ServerGrid::colName), (QStringList{"Alpha", "Bravo"}));
+        QCOMPARE(list->mFavRows->CurrentRow(), 3);
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n"
+                                                    "\"Bravo\",\"127.0.0.4\",\"2347\",\"\"\r\n");
+
+        // The last favourite leaves one blank row, the counter at 1 and an empty file.
+        Pick(list, grid, 2, list->mnuDeleteServer);
+        Pick(list, grid, 1, list->mnuDeleteServer);
+        QCOMPARE(grid->DataRows(), 1);
+        QCOMPARE(Column(grid, ServerGrid::colName), QStringList{""});
+        QVERIFY(grid->item(0, ServerGrid::colStatus)->data(Qt::DecorationRole).isNull());
+        QCOMPARE(list->mFavRows->CurrentRow(), 1);
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), QByteArray());
+        QCOMPARE(boxes.shown().size(), 4);
+    }
+
+    void addTwoServersInOneOpening()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        frmServerList *list = OpenList();
+        QCOMPARE(boxes.texts(), QStringList{"Error Reading file\r\nError Number 53"});
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<frmAddServer *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->txtServerPort->text(), "2346");
+            QTest::keyClicks(dialog->txtServerName, "Delta \"D\", the 1st");
+            QTest::keyClicks(dialog->txtServerIP, "127.0.0.9");
+            QTest::keyClicks(dialog->txtServerMods, "none");
+            QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
+            QCOMPARE(dialog->txtServerPort->text(), "");
+            QTest::keyClicks(dialog->txtServerName, "Echo");
+            QTest::keyClicks(dialog->txtServerIP, "127.0.0.10");
+            QTest::mouseClick(dialog->chkUpdate, Qt::LeftButton);
+            QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
+            QVERIFY(!dialog->chkUpdate->isChecked());
+            // Both boxes empty: nothing happens.
+            QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
+            QTest::mouseClick(dialog->cmdExit, Qt::LeftButton);
+            driven = true;
+        });
+        Pick(list, list->flexFavorites, 1, list->mnuAddServer);
+        QVERIFY(driven);
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colPort), (QStringList{"2346", "2346"}));
+        QCOMPARE(list->mFavRows->CurrentRow(), 3);
+        const QList<ServerRow> saved = FavoritesFile(gStartDir, kRogueSpear).Read().records;
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[0].name, "Delta \"D\", the 1st");
+        QCOMPARE(saved[1].port, "2346");
+        QCOMPARE(boxes.shown().size(), 1);
+    }
+
+    void directoryTab()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        FakeMainLink main;
+        WriteFile(favorites(kRogueSpear), "\"Mine\",\"127.0.0.1\",\"2346\",\"\"\r\n");
+        AddServer("First", kRogueSpear, "127.0.0.21", "2346", "", "DSL", "k", "s");
+        AddServer("A&#39;s;B", kRogueSpear, "127.0.0.22", "", "mod", "DSL", "k", "s");
+        AddServer("Newest", kRogueSpear, "127.0.0.23", "2350", "", "DSL", "k", "s");
+        AddServer("Watch", kEagleWatch, "127.0.0.24", "2346", "", "DSL", "k", "s");
+        frmServerList *list = OpenList();
+        ClickTab(list, 1);
+        ServerGrid *db = list->flexDB;
+        QCOMPARE(Column(db, ServerGrid::colName), (QStringList{"Newest", "A39's'B", "First"}));
+        QCOMPARE(Column(db, ServerGrid::colPort), (QStringList{"2350", "2346", "2346"}));
+        QCOMPARE(Column(db, ServerGrid::colFlag), (QStringList{"1", "1", "1"}));
+        QVERIFY(!db->item(1, ServerGrid::colStatus)->data(Qt::DecorationRole).isNull());
+        QCOMPARE(list->mDbRows->CurrentRow(), 4);
+
+        Pick(list, db, 2, list->mnuAddFav);
+        QVERIFY(!list->mnuDeleteServer->isEnabled() && !list->mnuAddServer->isEnabled());
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), (QStringList{"Mine", "A39's'B"}));
+        QCOMPARE(list->flexFavorites->Cell(2, ServerGrid::colFlag), "0");
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), "\"Mine\",\"127.0.0.1\",\"2346\",\"\"\r\n"
+                                                    "\"A39's'B\",\"127.0.0.22\",\"2346\",\"mod\"\r\n");
+
+        // Launch Game: the address and port become the game's join settings, then all unloads.
+        gUnloadOnStart = true;
+        Pick(list, db, 1, list->mnuLnch);
+        QCOMPARE(GameSetting("MultiplayerManualHostAddress"), "127.0.0.23");
+        QCOMPARE(GameSetting("MultiplayerManualJoinPort"), "2350");
+        QCOMPARE(main.unloadAllCalls, 1);
+
+        // Another game from the menu: its directory list, and its favourites go to its own file.
+        list->mnuEW->trigger();
+        QCOMPARE(gGameType, kEagleWatch);
+        QCOMPARE(main.selectedGames, QStringList{kEagleWatch});
+        QCOMPARE(Column(db, ServerGrid::colName), QStringList{"Watch"});
+        const QByteArray rogueSpear = FileBytes(favorites(kRogueSpear));
+        Pick(list, db, 1, list->mnuAddFav);
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), rogueSpear);
+        QCOMPARE(FileBytes(favorites(kEagleWatch)), "\"Watch\",\"127.0.0.24\",\"2346\",\"\"\r\n");
+
+        // The favourites tab empties the directory grid.
+        ClickTab(list, 0);
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), QStringList{"Watch"});
+        QCOMPARE(Column(db, ServerGrid::colName), QStringList{""});
+        QCOMPARE(list->mDbRows->CurrentRow(), 1);
+
+        // A game that is not installed: its item goes grey, nothing reloads, and a deletion
+        // still saves the list shown to the file it came from.
+        list->mnuRB6->trigger();
+        QVERIFY(!list->mnuRB6->isEnabled());
+        QCOMPARE(gGameType, kRainbowSix);
+        Pick(list, list->flexFavorites, 1, list->mnuDeleteServer);
+        QCOMPARE(FileBytes(favorites(kEagleWatch)), QByteArray());
+        QVERIFY(!QFile::exists(favorites(kRainbowSix)));
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), rogueSpear);
+        // The launch found no game folder here; Eagle Watch had no favourites file until the
+        // favourite was added.
+        QCOMPARE(boxes.texts(),
+                 (QStringList{"Error Joining Server 76 Path not found", "Error Reading file\r\nError Number 53",
+                              "Do you want to delete Watch's Game?"}));
+    }
+
+    void missingGameStaysDisabledOnEveryOpening()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        gMissingGames = QStringList{kEagleWatch};
+        for (int opening = 0; opening < 2; ++opening) {
+            frmServerList *list = OpenList();
+            QVERIFY(!list->mnuEW->isEnabled());
+            QVERIFY(list->mnuRS->isEnabled());
+            list->close();
+            QTRY_VERIFY(!frmServerList::Existing());
+        }
+    }
+};
+
+QTEST_MAIN(TestServerList)
+#include "test_server_list.moc"

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/state/ProcessStart.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <functional>
 
 using Values = QList<QPair<QString, QString>>;
 
@@ -32,4 +36,30 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Starts the real process, keeping a record of each request; onStart runs just before each start.
+class RecordingStarter : public ProcessStarter {
+public:
+    RecordingStarter() : m_previous(setProcessStarter(this)) {}
+    ~RecordingStarter() override { setProcessStarter(m_previous); }
+    RecordingStarter(const RecordingStarter &) = delete;
+    RecordingStarter &operator=(const RecordingStarter &) = delete;
+
+    bool start(const ProcessRequest &request) override
+    {
+        requests.append(request);
+        if (onStart)
+            onStart();
+        setProcessStarter(nullptr);
+        const bool ok = StartProcess(request);
+        setProcessStarter(this);
+        return ok;
+    }
+
+    QList<ProcessRequest> requests;
+    std::function<void()> onStart;
+
+private:
+    ProcessStarter *m_previous;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/RegChange.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -37,7 +39,9 @@ class HiveFileCache;
 //
 // Reads see changes made by other processes; an unchanged file is not parsed again. Each write
 // takes a lock beside the file, re-reads it when it changed, applies its one change and replaces
-// the file atomically. A file that cannot be parsed is never written; reads then find nothing.
+// the file atomically (a batch: all its changes at once). A file that cannot be parsed is never
+// written; reads then find nothing. A file in a Wine prefix whose wineserver runs gets the same
+// change handed to that server too (WineHandoff.h).
 class RegistryStore {
 public:
     explicit RegistryStore(QString hivePath);
@@ -45,7 +49,7 @@ public:
     RegistryStore(const RegistryStore &) = delete;
     RegistryStore &operator=(const RegistryStore &) = delete;
 
-    // SKIRMDECK_REGISTRY when set, otherwise system.reg in the program's data folder.
+    // The settings file this process uses (see SettingsLocation.h).
     static QString defaultHivePath();
 
     const QString &hivePath() const { return m_hivePath; }
@@ -66,10 +70,17 @@ public:
     bool deleteTree(const QString &key);
     bool deleteValue(const QString &key, const QString &name);
 
+    // Writes between these are kept in memory and written with one replacement of the file
+    // when the outermost batch ends; RegWriteScope pairs them.
+    void beginBatch();
+    void endBatch();
+
     // false when the file exists but cannot be parsed (a warning has gone to standard error).
     bool isReadable();
 
 private:
+    RegChange change(RegChange::Kind kind, const QString &key, const QString &name = QString()) const;
+
     QString m_hivePath;
     bool m_wow64View = true;
     std::unique_ptr<HiveFileCache> m_cache;

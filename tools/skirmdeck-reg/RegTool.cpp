@@ -177,7 +177,9 @@ QString RegTool::usage()
         "/reg:32 (the default) sees the keys as the 32-bit games do; /reg:64 takes paths as written.\n"
         "There is no confirmation prompt: add replaces an existing value and delete removes at once,\n"
         "with or without /f.\n"
-        "The settings file is $SKIRMDECK_REGISTRY, or system.reg in the program's data folder.\n");
+        "The settings file is the first of: --registry FILE, $SKIRMDECK_REGISTRY, --prefix DIR\n"
+        "(DIR/system.reg), $WINEPREFIX/system.reg, ~/.wine/system.reg, and system.reg in the\n"
+        "program's data folder. The options come before the command.\n");
 }
 
 int RegTool::fail(const QString &message)

@@ -1,20 +1,26 @@
+#include "core/settings/CommandLine.h"
+#include "core/settings/WineHandoff.h"
 #include "tools/skirmdeck-reg/RegTool.h"
-#include "core/settings/RegistryStore.h"
 
 #include <QCoreApplication>
-
-#include <cstdio>
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    RegTool tool(RegistryStore::defaultHivePath());
-    const int status = tool.run(args);
-    const QByteArray out = tool.output().toLocal8Bit();
-    const QByteArray err = tool.errors().toLocal8Bit();
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
+    QCoreApplication::setApplicationName(QStringLiteral("skirmdeck-reg"));
+    cmdline::Result command = cmdline::Parse(
+        QCoreApplication::arguments(), cmdline::Program::Tool,
+        QStringLiteral("Reads and writes Skirmdeck's settings file in the manner of reg.\n\n") + RegTool::usage());
+    cmdline::Print(command);
+    if (command.exitStatus)
+        return *command.exitStatus;
+    RegTool tool(cmdline::UseSettingsFile(command.options).path);
+    cmdline::Result outcome;
+    const int status = tool.run(command.positional);
+    // The process must not end while a change is still on its way to a running Wine.
+    winehandoff::WaitForAll();
+    outcome.output = tool.output();
+    outcome.errors = tool.errors();
+    cmdline::Print(outcome);
     return status;
 }

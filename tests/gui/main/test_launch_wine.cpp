@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -27,7 +28,7 @@ int main(void)
     char folder[MAX_PATH];
     FILE *f;
     GetCurrentDirectoryA(MAX_PATH, folder);
-    f = fopen("launch.tmp", "w");
+    f = fopen("launch.tmp", "wb");
     if (!f)
         return 1;
     fprintf(f, "%s\n%s\n", folder, GetCommandLineA());
@@ -134,6 +135,8 @@ private slots:
         qunsetenv("DISPLAY");
         PrefixInstall install;
         const QString prefix = install.prefix.path();
+        // The games leave Wine's server running; it must end before the prefix goes.
+        const auto stopServer = qScopeGuard([&] { runWine(prefix, "wineserver", {"-k"}); });
         QCOMPARE(runWine(prefix, "wine", {"wineboot", "-i"}), 0);
         runWine(prefix, "wineserver", {"-w"});
         QFile read32(game32), read64(game64);
@@ -155,7 +158,6 @@ private slots:
         QCOMPARE(gGameType, kEagleWatch);
         join(w);
         const QStringList lines = waitForLines(install.gameFolder(kRB6Folder) + "/launch.txt", 240000);
-        runWine(prefix, "wineserver", {"-k"});
         QCOMPARE(lines.value(0), kRB6Folder);
         QVERIFY2(lines.value(1).contains(kRB6Folder + "\\RainbowSixMP.exe", Qt::CaseInsensitive) &&
                      lines.value(1).endsWith(" -client 127.0.0.1 2346"),

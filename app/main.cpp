@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     if (command.exitStatus)
         return *command.exitStatus;
     const settingsfile::Choice settings = cmdline::UseSettingsFile(command.options);
-    std::fprintf(stderr, "skirmdeck: %s\n", qPrintable(settingsfile::describe(settings)));
+    std::fprintf(stderr, "skirmdeck: settings file %s\n", qPrintable(settingsfile::describe(settings)));
     std::fflush(stderr);
     // After the settings file is chosen, so a relative SKIRMDECK_REGISTRY means the folder started from.
     if (!command.options.startDir.isEmpty()) {

@@ -5,13 +5,20 @@
 //   build-release/bench/settings/bench_registry [--iterations N] [measurement...]
 //
 // Each measurement registers itself in kMeasurements below; with no names given all run.
+// "command" times one General Options OK (all its values as one command) against one plain
+// file write; "wine" repeats it on a fresh Wine prefix while its wineserver runs (needs Wine).
 #include "core/settings/CRegUtil.h"
 #include "core/settings/RegistryStore.h"
+#include "core/settings/RegWriteScope.h"
+#include "core/settings/WineHandoff.h"
+#include "core/settings/WriteLock.h"
+#include "gui/options/GeneralOptionTables.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -22,6 +29,7 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +124,17 @@ template <class F> std::vector<double> sample(int n, F &&body)
     return samples;
 }
 
+// Times a and b in turns, n times each.
+template <class A, class B> std::pair<std::vector<double>, std::vector<double>> inTurns(int n, A &&a, B &&b)
+{
+    std::pair<std::vector<double>, std::vector<double>> times;
+    for (int i = 0; i < n; ++i) {
+        times.first.push_back(sample(1, [&](int) { a(i); })[0]);
+        times.second.push_back(sample(1, [&](int) { b(i); })[0]);
+    }
+    return times;
+}
+
 void measureReads(BenchContext &ctx)
 {
     CRegUtil reg(ctx.hivePath);
@@ -166,21 +185,127 @@ void measureWrites(BenchContext &ctx)
         out.write(content);
         out.commit();
     }));
-    // The cross-process lock alone: QLockFile syncs its file to disk when it takes the lock.
+    // The cross-process lock alone.
     const double lock = median(sample(n, [&](int) {
-        QLockFile lockFile(ctx.hivePath + ".lock");
-        lockFile.tryLock(10000);
+        WriteLock writeLock(ctx.hivePath);
+        writeLock.tryLock(10000);
     }));
     report("(c) SaveSettingString (lock, check, serialize, save)", write, "<= 2x (d)");
     report("(d) one plain QSaveFile write of the same content", plain);
-    report("(e) of (c): taking and releasing the QLockFile alone", lock);
+    report("(e) of (c): taking and releasing the write lock alone", lock);
     std::printf("  ratio (c)/(d): %.2f   ratio ((c)-(e))/(d): %.2f\n", plain > 0 ? write / plain : 0.0,
                 plain > 0 ? (write - lock) / plain : 0.0);
+}
+
+// What a Rogue Spear General Options OK writes when every box was changed: its game and graphic
+// boxes, the resolution and UnloadOnStart, as one command.
+void generalOptionsOk(CRegUtil &reg, int i, bool asOneCommand)
+{
+    std::optional<RegWriteScope> command;
+    if (asOneCommand)
+        command.emplace(reg);
+    const GeneralOptTables tables = BuildRSOptTables();
+    const QString flag = i % 2 ? QStringLiteral("True") : QStringLiteral("False");
+    for (const GeneralOpt &opt : tables.GameOpts + tables.GraphicOpts)
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kGameKey, opt.ValueName, flag);
+    reg.SaveSettingString(HKEY_LOCAL_MACHINE, kGameKey, "VideoResolution", i % 2 ? "800x600" : "1024x768");
+    reg.SaveSettingString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Red Storm Entertainment", "UnloadOnStart", flag);
+}
+
+void measureCommand(BenchContext &ctx)
+{
+    CRegUtil reg(ctx.hivePath);
+    const int n = std::max(ctx.iterations / 5, 10);
+    QFile file(ctx.hivePath);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray content = file.readAll();
+    file.close();
+    // Taken in turns, so that the disk's ups and downs hit both alike.
+    const auto [command, plain] = inTurns(
+        n, [&](int i) { generalOptionsOk(reg, i, true); },
+        [&](int) {
+            QSaveFile out(ctx.hivePath + ".plain");
+            out.open(QIODevice::WriteOnly);
+            out.write(content);
+            out.commit();
+        });
+    std::vector<double> ratios;
+    for (size_t i = 0; i < command.size(); ++i)
+        ratios.push_back(command[i] / plain[i]);
+    const double oneByOne = median(sample(std::max(n / 4, 3), [&](int i) { generalOptionsOk(reg, i, false); }));
+    report("(f) General Options OK, all 19 values as one command", median(command), "<= 1.5x (h)");
+    report("(g) the same 19 values written one by one", oneByOne);
+    report("(h) one plain QSaveFile write of the same content", median(plain));
+    std::printf("  ratio (f)/(h), median of the pairs: %.2f   ratio (g)/(h): %.2f\n", median(ratios),
+                oneByOne / median(plain));
+}
+
+// Runs wine, wineboot or wineserver for the prefix and waits for it.
+int runWine(const QString &prefix, const QString &program, const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WINEPREFIX", prefix);
+    env.insert("WINEDEBUG", "-all");
+    env.insert("WINEDLLOVERRIDES", "mscoree,mshtml=");
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// A "wine" first on PATH that counts its starts, then runs the real one.
+QString countingWine(const QString &folder)
+{
+    const QString log = folder + "/starts";
+    QFile script(folder + "/wine");
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\necho >> '" + QFile::encodeName(log) + "'\nexec '" +
+                 QFile::encodeName(QStandardPaths::findExecutable("wine")) + "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", QFile::encodeName(folder) + ':' + qgetenv("PATH"));
+    return log;
+}
+
+// The same command on a real prefix's system.reg while its wineserver runs: the window's part
+// (write and start of the import) and the import in the background, timed apart.
+void measureCommandWithWine(BenchContext &ctx)
+{
+    if (QStandardPaths::findExecutable("wine").isEmpty()) {
+        std::printf("  (wine) skipped: Wine is not installed\n");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath("prefix");
+    runWine(prefix, "wine", {"wineboot", "-i"});
+    runWine(prefix, "wineserver", {"-w"});
+    const QString hivePath = prefix + "/system.reg";
+    if (runWine(prefix, "wineserver", {"-p"}) != 0 || !QFile::exists(hivePath)) {
+        std::printf("  (wine) skipped: no prefix could be set up\n");
+        return;
+    }
+    const QString log = countingWine(dir.path());
+    CRegUtil reg(hivePath);
+    const int n = std::max(ctx.iterations / 20, 5);
+    const auto [command, background] = inTurns(
+        n, [&](int i) { generalOptionsOk(reg, i, true); }, [](int) { winehandoff::WaitForAll(); });
+    QFile starts(log);
+    starts.open(QIODevice::ReadOnly);
+    const qsizetype processes = starts.readAll().count('\n');
+    runWine(prefix, "wineserver", {"-k"});
+    std::printf("  prefix system.reg: %lld bytes; wineserver -p running\n",
+                static_cast<long long>(QFileInfo(hivePath).size()));
+    report("(i) General Options OK while Wine runs: the window's part", median(command));
+    report("(j) its wine reg import, finished in the background", median(background));
+    std::printf("  Wine processes: %lld for %d commands%s\n", static_cast<long long>(processes), n,
+                winehandoff::LastFailure().isEmpty() ? "" : " -- an import FAILED");
 }
 
 const Measurement kMeasurements[] = {
     {"reads", measureReads},
     {"writes", measureWrites},
+    {"command", measureCommand},
+    {"wine", measureCommandWithWine},
 };
 
 // The other process of measurement (b): one write per line read from standard input.

@@ -1,4 +1,5 @@
 #include "core/directory/DirectoryProtocol.h"
+#include "core/settings/RegWriteScope.h"
 
 #include "core/state/AppState.h"
 #include "core/directory/DirectoryErrors.h"
@@ -59,10 +60,13 @@ PostResult PostServer(const PostRequest &request)
             result = PostResult::AlreadyListed;
             return;
         }
-        SaveOwnSetting(QStringLiteral("PostServerPassWord"), request.serverKey);
-        SaveOwnSetting(QStringLiteral("PostServerIP"), request.ipAddress);
-        SaveOwnSetting(QStringLiteral("PostServerSource"), request.ipAddress);
-        SaveOwnSetting(QStringLiteral("PostServerPosted"), kTrue);
+        {
+            const RegWriteScope oneWrite(gRegUtil());
+            SaveOwnSetting(QStringLiteral("PostServerPassWord"), request.serverKey);
+            SaveOwnSetting(QStringLiteral("PostServerIP"), request.ipAddress);
+            SaveOwnSetting(QStringLiteral("PostServerSource"), request.ipAddress);
+            SaveOwnSetting(QStringLiteral("PostServerPosted"), kTrue);
+        }
         result = PostResult::Posted;
         MsgBox(QStringLiteral("Your server has been successfully added to the DB Server List"));
         if (gMain)

@@ -3,10 +3,10 @@
 #include "core/settings/WinPath.h"
 #include "core/settings/WineHandoff.h"
 #include "core/settings/WineServer.h"
+#include "core/settings/WriteLock.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
 #include <QSet>
@@ -174,10 +174,8 @@ bool HiveFileCache::save(bool newFile)
 template <class Change> bool HiveFileCache::write(Change &&change)
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    // A write holds the lock for milliseconds; one held for 30 s belongs to a hung or dead
-    // process (a dead one on this machine is noticed at once) and is taken over.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
+    // A write holds the lock for milliseconds.
+    WriteLock lock(m_path);
     if (!lock.tryLock(30000))
         return false;
     refresh();

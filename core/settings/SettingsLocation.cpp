@@ -63,7 +63,7 @@ void useChoice(const Choice &choice) { fixedChoice() = choice; }
 
 QString describe(const Choice &choice)
 {
-    return QStringLiteral("settings file %1 (from %2)").arg(QDir::toNativeSeparators(choice.path), choice.rule);
+    return QStringLiteral("%1 (from %2)").arg(QDir::toNativeSeparators(choice.path), choice.rule);
 }
 
 } // namespace settingsfile

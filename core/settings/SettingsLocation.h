@@ -37,7 +37,7 @@ Choice current();
 // Fixes the file for the rest of the run (the program does this once, from its command line).
 void useChoice(const Choice &choice);
 
-// One line for people: the file and the rule that chose it.
+// For people: the file and the rule that chose it, "/path/system.reg (from WINEPREFIX)".
 QString describe(const Choice &choice);
 
 } // namespace settingsfile

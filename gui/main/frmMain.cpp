@@ -1,6 +1,7 @@
 #include "gui/main/frmMain.h"
 
 #include "core/state/GameFolders.h"
+#include "core/settings/RegWriteScope.h"
 #include "gui/browser/frmServerList.h"
 #include "core/net/LocalAddress.h"
 #include "core/net/SocketControl.h"
@@ -239,6 +240,8 @@ QString frmMain::SettingWithDefault(const QString &name, const QString &defaultT
 
 void frmMain::LoadProgramSettings()
 {
+    // The defaults written here go to the file together.
+    const RegWriteScope defaults(gRegUtil());
     gUnloadOnStart = vb::CBool(SettingWithDefault(QStringLiteral("UnloadOnStart"), QStringLiteral("False")));
     SetPostedState(vb::CBool(SettingWithDefault(QStringLiteral("PostServerPosted"), QStringLiteral("False"))));
     txtIP->setText(GameSetting(QStringLiteral("MultiplayerManualHostAddress")));

@@ -2,6 +2,7 @@
 #include "gui/main/frmMain.h"
 
 #include "core/state/ModUtil.h"
+#include "core/settings/RegWriteScope.h"
 #include "gui/browser/frmServerList.h"
 #include "core/directory/DirectoryProtocol.h"
 #include "gui/directory/frmPostServer.h"
@@ -47,8 +48,11 @@ void frmMain::cmdJoin_Click()
             return;
         }
         txtPort->setText(vb::Trim(txtPort->text()));
-        SaveGameSetting(QStringLiteral("MultiplayerManualHostAddress"), txtIP->text());
-        SaveGameSetting(QStringLiteral("MultiplayerManualJoinPort"), txtPort->text());
+        {
+            const RegWriteScope oneWrite(gRegUtil());
+            SaveGameSetting(QStringLiteral("MultiplayerManualHostAddress"), txtIP->text());
+            SaveGameSetting(QStringLiteral("MultiplayerManualJoinPort"), txtPort->text());
+        }
         JoinServer(txtIP->text(), txtPort->text());
         if (gUnloadOnStart)
             UNLOADALL();

@@ -1,6 +1,8 @@
 #include "gui/options/frmAbout.h"
 
 #include "core/runtime/ErrorTrap.h"
+#include "core/settings/SettingsLocation.h"
+#include "core/settings/WineHandoff.h"
 #include "core/runtime/RuntimeError.h"
 #include "gui/common/UiSupport.h"
 
@@ -15,6 +17,16 @@ namespace {
 
 // The run-time's number for a picture resource that cannot be found.
 constexpr int32_t kResourceNotFound = 326;
+
+// Room below the picture for the settings line.
+constexpr int kSettingsHeight = 60;
+
+QString SettingsText()
+{
+    const QString failure = winehandoff::LastFailure();
+    return QStringLiteral("Settings file: ") + settingsfile::describe(settingsfile::current()) +
+           (failure.isEmpty() ? QString() : QLatin1Char('\n') + failure);
+}
 
 const QString kAboutPicture = QStringLiteral(":/skirmdeck/about.png");
 
@@ -37,17 +49,22 @@ UrlOpener setUrlOpener(UrlOpener opener)
 
 QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent), ImgAbout(new QLabel(this))
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent), ImgAbout(new QLabel(this)), lblSettings(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About the Skirmdeck"));
     setModal(true);
-    setFixedSize(320, 240);
+    setFixedSize(320, 240 + kSettingsHeight);
 
     ImgAbout->setObjectName(QStringLiteral("ImgAbout"));
     ImgAbout->setGeometry(0, 0, 320, 240);
     ImgAbout->setCursor(Qt::PointingHandCursor);
     ImgAbout->installEventFilter(this);
+    lblSettings->setObjectName(QStringLiteral("lblSettings"));
+    lblSettings->setGeometry(4, 240, 312, kSettingsHeight);
+    lblSettings->setWordWrap(true);
+    lblSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSettings->setText(SettingsText());
 
     Form_Load();
 }

@@ -18,7 +18,8 @@ UrlOpener setUrlOpener(UrlOpener opener);
 // The program's web page.
 QUrl HomePageUrl();
 
-// The About window: the about picture, which opens the program's web page when clicked.
+// The About window: the about picture, which opens the program's web page when clicked, and
+// below it the settings file in use.
 class frmAbout : public QDialog {
     Q_OBJECT
 
@@ -26,6 +27,8 @@ public:
     explicit frmAbout(QWidget *parent = nullptr);
 
     QLabel *ImgAbout;
+    // Which settings file is in use, and a change a running Wine did not get.
+    QLabel *lblSettings;
 
     void Form_Load();
     void ImgAbout_Click();

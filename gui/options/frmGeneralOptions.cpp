@@ -1,6 +1,7 @@
 #include "gui/options/frmGeneralOptions.h"
 
 #include "core/state/AppState.h"
+#include "core/settings/RegWriteScope.h"
 #include "core/runtime/CErrorUtil.h"
 #include "core/runtime/ErrorTrap.h"
 #include "gui/common/UiSupport.h"
@@ -290,6 +291,7 @@ void frmGeneralOptions::cmdOk_Click()
         // overwrites none of them.
         if (m_family == Family::None)
             return;
+        const RegWriteScope oneWrite(gRegUtil());
         WriteGameOpts();
         if (m_family == Family::RS)
             WriteRSGraphicOpts();

@@ -1,6 +1,7 @@
 #include "gui/options/frmPlayerConfig.h"
 
 #include "core/state/AppState.h"
+#include "core/settings/RegWriteScope.h"
 #include "core/runtime/ErrorTrap.h"
 #include "gui/common/UiSupport.h"
 
@@ -270,6 +271,7 @@ void frmPlayerConfig::cmdOK_Click()
 {
     // An error here leaves the window open; one inside WriteToReg does not.
     Trapped("Error in OK button handler", [this] {
+        const RegWriteScope oneWrite(gRegUtil());
         SaveGameSetting(kPlayerNameValue, txtPlayerName->text());
         WriteToReg();
         accept();

@@ -1,6 +1,7 @@
 #include "gui/options/frmServerConfig.h"
 
 #include "core/state/AppState.h"
+#include "core/settings/RegWriteScope.h"
 #include "gui/options/frmServerUpdate.h"
 #include "core/runtime/ErrorTrap.h"
 #include "gui/common/UiSupport.h"
@@ -232,6 +233,7 @@ void frmServerConfig::chkServerOpts_Click(int index)
 void frmServerConfig::cmdOK_Click()
 {
     Trap(QStringLiteral("Error in OK click Event on Seerver Config Form "), ErrLayout::DescriptionFirst, [&] {
+        const RegWriteScope oneWrite(gRegUtil());
         SaveGameSetting(kServerNameValue, txtServername->text());
         SaveGameSetting(kMessageValue, txtMOTD->text());
         SaveGameSetting(kPasswordValue, txtPW->text());

@@ -1,6 +1,8 @@
 #include "core/settings/CRegUtil.h"
 #include "core/settings/HiveFile.h"
 
+#include "tests/support/WineWatch.h"
+
 #include <QtTest>
 
 // The store against real Wine: Wine's own files round-trip, Wine loads what the store wrote
@@ -27,18 +29,7 @@ class TestWineInterop : public QObject {
     // Runs a Wine program (or wineserver) in the test's prefix; returns its standard output.
     QByteArray wine(const QString &program, const QStringList &args, int *status = nullptr)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("WINEPREFIX", m_prefix);
-        env.insert("WINEDEBUG", "-all");
-        env.insert("WINEDLLOVERRIDES", "mscoree,mshtml=");
-        env.remove("DISPLAY");
-        process.setProcessEnvironment(env);
-        process.start(program, args);
-        const bool done = process.waitForFinished(240000);
-        if (status)
-            *status = done && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        return process.readAllStandardOutput();
+        return RunWine(m_prefix, program, args, status);
     }
 
     // Wine saves its registry when its server ends; wait for that before touching the files.

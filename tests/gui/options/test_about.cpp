@@ -1,5 +1,6 @@
 #include "gui/options/frmAbout.h"
 #include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/TestSupport.h"
 #include "gui/common/UiSupport.h"
 
 #include <QDesktopServices>
@@ -45,6 +46,16 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
+    // The window names the settings file in use and the rule that chose it.
+    void showsTheSettingsFile()
+    {
+        TempHive hive;
+        frmAbout about;
+        QCOMPARE(about.lblSettings->text(), "Settings file: " + hive.path() + " (from SKIRMDECK_REGISTRY)");
+        QVERIFY(about.lblSettings->geometry().bottom() < about.height());
+        QVERIFY(!about.lblSettings->geometry().intersects(about.ImgAbout->geometry()));
+    }
+
     // Without the compiled-in pictures the window still opens, empty, after the message.
     void missingPictureIsReported()
     {

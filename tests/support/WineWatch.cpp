@@ -1,0 +1,79 @@
+#include "tests/support/WineWatch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+ReplacementCounter::ReplacementCounter(const QString &filePath)
+    : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), m_name(QFile::encodeName(QFileInfo(filePath).fileName()))
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    if (m_fd >= 0)
+        inotify_add_watch(m_fd, folder.constData(), IN_MOVED_TO);
+}
+
+ReplacementCounter::~ReplacementCounter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int ReplacementCounter::count()
+{
+    alignas(inotify_event) char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return m_count;
+        for (ssize_t at = 0; at < n;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            if (event->len > 0 && m_name == event->name)
+                ++m_count;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+WineStarts::WineStarts() : m_oldPath(qgetenv("PATH"))
+{
+    const QString real = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    QFile script(m_dir.filePath(QStringLiteral("wine")));
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\necho \"$*\" >> '" + QFile::encodeName(m_dir.filePath(QStringLiteral("starts"))) + "'\n" +
+                 (real.isEmpty() ? QByteArray("exit 0\n") : "exec '" + QFile::encodeName(real) + "' \"$@\"\n"));
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", QFile::encodeName(m_dir.path()) + ':' + m_oldPath);
+}
+
+WineStarts::~WineStarts() { qputenv("PATH", m_oldPath); }
+
+QStringList WineStarts::starts() const
+{
+    QFile log(m_dir.filePath(QStringLiteral("starts")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QByteArray RunWine(const QString &prefix, const QString &program, const QStringList &args, int *status)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), prefix);
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
+    env.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    const bool done = process.waitForFinished(240000);
+    if (status)
+        *status = done && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Counts how often a file is replaced (renamed over, as QSaveFile and wineserver do) while the
+// object lives, through inotify on its folder.
+class ReplacementCounter {
+public:
+    explicit ReplacementCounter(const QString &filePath);
+    ~ReplacementCounter();
+    ReplacementCounter(const ReplacementCounter &) = delete;
+    ReplacementCounter &operator=(const ReplacementCounter &) = delete;
+
+    // Replacements seen so far.
+    int count();
+
+private:
+    int m_fd = -1;
+    QByteArray m_name;
+    int m_count = 0;
+};
+
+// Puts a "wine" first on PATH that records each start and then runs the real wine (or does
+// nothing when there is none), so tests see how many Wine processes a command started.
+class WineStarts {
+public:
+    WineStarts();
+    ~WineStarts();
+    WineStarts(const WineStarts &) = delete;
+    WineStarts &operator=(const WineStarts &) = delete;
+
+    // The argument lists of the starts so far, one line each.
+    QStringList starts() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldPath;
+};
+
+// Runs a Wine program (or wineserver) in the prefix, without a display, and waits for it;
+// returns its standard output. *status: its exit code, or -1 when it did not end normally.
+QByteArray RunWine(const QString &prefix, const QString &program, const QStringList &args, int *status = nullptr);

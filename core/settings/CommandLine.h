@@ -25,7 +25,7 @@ struct Options {
     QString prefix;   // --prefix: a folder holding system.reg, absolute
     // The main program's start folder, absolute: --start-dir, or the data folder for
     // --start-in-data-dir; "" to stay in the current folder.
-    QString startDir;
+    QString startDir = QString();
 };
 
 struct Result {

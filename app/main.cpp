@@ -1,5 +1,6 @@
 #include "core/settings/CommandLine.h"
 #include "core/settings/WineHandoff.h"
+#include "core/state/StartFolder.h"
 #include "gui/common/QtMessageBox.h"
 #include "gui/main/frmMain.h"
 
@@ -20,6 +21,13 @@ int main(int argc, char *argv[])
     const settingsfile::Choice settings = cmdline::UseSettingsFile(command.options);
     std::fprintf(stderr, "skirmdeck: settings file %s\n", qPrintable(settingsfile::describe(settings)));
     std::fflush(stderr);
+    // After the settings file is chosen, so a relative SKIRMDECK_REGISTRY means the folder started from.
+    if (!command.options.startDir.isEmpty()) {
+        if (const QString problem = EnterStartFolder(command.options.startDir); !problem.isEmpty()) {
+            std::fprintf(stderr, "skirmdeck: %s\n", qPrintable(problem));
+            return cmdline::kUsageError;
+        }
+    }
 
     QtMessageBox messageBoxes;
     setMessageBoxSeam(&messageBoxes);

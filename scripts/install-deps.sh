@@ -10,17 +10,31 @@ packages=(
     postgresql
     iputils-ping iproute2 util-linux
     xvfb xauth fonts-dejavu-core fonts-liberation
-    wine
+    wine gcc-mingw-w64
+    desktop-file-utils appstream man-db dpkg-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# The games are 32-bit Windows programs; on amd64, Debian's wine brings only the 64-bit loader,
+# and the 32-bit one (wine32) is an i386 package.
+update=false
+if [ "$(dpkg --print-architecture)" = amd64 ]; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+        update=true
+    fi
+    packages+=(wine32:i386)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
+if [ ${#missing[@]} -gt 0 ] || $update; then
     as_root apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 

@@ -12,6 +12,8 @@ namespace {
 
 const QString kRegistry = QStringLiteral("registry");
 const QString kPrefix = QStringLiteral("prefix");
+const QString kStartDir = QStringLiteral("start-dir");
+const QString kStartInDataDir = QStringLiteral("start-in-data-dir");
 
 QString versionText()
 {
@@ -29,6 +31,29 @@ void addOptions(QCommandLineParser &parser)
                                         QStringLiteral("file")));
     parser.addOption(QCommandLineOption(
         kPrefix, QStringLiteral("Use the settings of this Wine prefix (its system.reg)."), QStringLiteral("folder")));
+}
+
+// Where the favourites files live: the folder current at start unless one of these names another.
+void addStartOptions(QCommandLineParser &parser)
+{
+    parser.addOption(QCommandLineOption(
+        kStartDir,
+        QStringLiteral("Keep the favourites files in this folder (made when missing) instead of the current one."),
+        QStringLiteral("folder")));
+    parser.addOption(QCommandLineOption(
+        kStartInDataDir,
+        QStringLiteral("Keep the favourites files in the program's data folder (as the menu entry does).")));
+}
+
+std::optional<QString> chooseStartDir(const QCommandLineParser &parser, Options &options)
+{
+    if (parser.isSet(kStartDir) && parser.isSet(kStartInDataDir))
+        return QStringLiteral("give only one of --start-dir and --start-in-data-dir");
+    if (parser.isSet(kStartDir) && parser.value(kStartDir).isEmpty())
+        return QStringLiteral("--start-dir: a folder is needed");
+    const QString folder = parser.isSet(kStartInDataDir) ? settingsfile::dataFolder() : parser.value(kStartDir);
+    options.startDir = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();
+    return std::nullopt;
 }
 
 Result usageError(const QString &message, const QString &program)
@@ -66,6 +91,8 @@ Result Parse(const QStringList &arguments, Program program, const QString &descr
     parser.addHelpOption();
     parser.addVersionOption();
     addOptions(parser);
+    if (program == Program::Window)
+        addStartOptions(parser);
     if (program == Program::Tool) {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
         parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command and its arguments."));
@@ -91,6 +118,10 @@ Result Parse(const QStringList &arguments, Program program, const QString &descr
     result.options.prefix = parser.value(kPrefix);
     if (const auto problem = checkFiles(result.options))
         return usageError(*problem, name);
+    if (program == Program::Window) {
+        if (const auto problem = chooseStartDir(parser, result.options))
+            return usageError(*problem, name);
+    }
     result.positional = parser.positionalArguments();
     return result;
 }

@@ -8,8 +8,8 @@
 #include <optional>
 
 // The command line shared by the program and its tools: --help, --version, --registry FILE and
-// --prefix DIR, besides Qt's own options (which QApplication has taken out already). Nothing is
-// printed here: the caller writes output and errors where they belong.
+// --prefix DIR (the program also --start-dir DIR and --start-in-data-dir), besides Qt's own options (which QApplication
+// has taken out already). Nothing is printed here: the caller writes output and errors where they belong.
 namespace cmdline {
 
 enum class Program {
@@ -23,6 +23,9 @@ enum class Program {
 struct Options {
     QString registry; // --registry: an existing file, absolute
     QString prefix;   // --prefix: a folder holding system.reg, absolute
+    // The main program's start folder, absolute: --start-dir, or the data folder for
+    // --start-in-data-dir; "" to stay in the current folder.
+    QString startDir = QString();
 };
 
 struct Result {

@@ -23,6 +23,12 @@ bool hasHive(const QString &folder) { return !folder.isEmpty() && QFileInfo(hive
 
 } // namespace
 
+QString dataFolder()
+{
+    // A fixed folder name, so tools and the program find the same folder whatever their name.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/skirmdeck");
+}
+
 Sources currentSources(const QString &registryOption, const QString &prefixOption)
 {
     Sources sources;
@@ -31,9 +37,7 @@ Sources currentSources(const QString &registryOption, const QString &prefixOptio
     sources.registryEnv = qEnvironmentVariable("SKIRMDECK_REGISTRY");
     sources.winePrefixEnv = qEnvironmentVariable("WINEPREFIX");
     sources.homeFolder = QDir::homePath();
-    // A fixed folder name, so tools and the program find the same file whatever their name.
-    sources.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                         QStringLiteral("/skirmdeck");
+    sources.dataFolder = dataFolder();
     return sources;
 }
 

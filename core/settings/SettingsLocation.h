@@ -24,6 +24,9 @@ struct Choice {
     QString rule;
 };
 
+// The program's own data folder (~/.local/share/skirmdeck), whatever the program's name.
+QString dataFolder();
+
 // The environment, the home folder and the data folder of this process, with these options.
 Sources currentSources(const QString &registryOption = QString(), const QString &prefixOption = QString());
 

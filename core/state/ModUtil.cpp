@@ -3,10 +3,10 @@
 #include "core/state/AppState.h"
 #include "core/state/GameFolders.h"
 #include "core/state/ProcessStart.h"
+#include "core/state/WindowsProgram.h"
 #include "core/runtime/ErrorTrap.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStandardPaths>
@@ -50,17 +50,13 @@ QStringList argumentsFor(LaunchMode mode, const QString &mod, const QString &hos
     return args;
 }
 
-bool isWindowsProgram(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
-}
-
 ProcessRequest requestFor(const QString &executable, const QStringList &arguments, const QString &folder)
 {
     ProcessRequest request{executable, arguments, folder};
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-    if (!wine.isEmpty() && isWindowsProgram(executable)) {
+    if (!wine.isEmpty() && IsWindowsProgram(executable)) {
+        // Wine falls back to its 64-bit loader without a word and ends at once: say so instead.
+        CheckWineCanRun(executable, wine);
         request.program = wine;
         request.arguments.prepend(executable);
         if (const QString prefix = SettingsPrefix(); !prefix.isEmpty())
@@ -92,8 +88,9 @@ void RunLaunch(const LaunchPlan &plan)
     const QString executable = FindGameFile(plan.storedFolder, plan.executableName);
     if (executable.isEmpty())
         throw RuntimeError(vberr::FileNotFound);
+    const ProcessRequest request = requestFor(executable, plan.arguments, folder);
     qCInfo(lcLaunch).noquote() << "Starting" << plan.commandLine << "in" << folder;
-    if (!StartProcess(requestFor(executable, plan.arguments, folder)))
+    if (!StartProcess(request))
         throw RuntimeError(vberr::FileNotFound);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -210,7 +211,7 @@ QImage DrawAbout(const QString &version)
 bool Save(const QImage &image, const QDir &folder, const QString &name)
 {
     const QString path = folder.filePath(name);
-    if (image.save(path, "PNG"))
+    if (QDir().mkpath(QFileInfo(path).path()) && image.save(path, "PNG"))
         return true;
     QTextStream(stderr) << "cannot write " << path << '\n';
     return false;
@@ -243,5 +244,8 @@ int main(int argc, char **argv)
     bool ok = true;
     for (const auto &[name, draw] : pictures)
         ok = Save(draw(), folder, name) && ok;
+    // The desktop's icon theme wants the program's icon drawn at each of its sizes.
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        ok = Save(DrawIcon(size), folder, QStringLiteral("hicolor/%1x%1/apps/skirmdeck.png").arg(size)) && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QtEndian>
 
 TempHive::TempHive(const QByteArray &contents)
     : m_path(m_dir.filePath(QStringLiteral("system.reg"))), m_previous(qgetenv("SKIRMDECK_REGISTRY")),
@@ -36,4 +37,24 @@ QByteArray HiveHeader(bool win64)
 {
     return QByteArray("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=") +
            (win64 ? "win64" : "win32") + "\n";
+}
+
+bool WriteTestFile(const QString &path, const QByteArray &bytes, bool executable)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+QByteArray PeHeader(quint16 machine, quint32 offset, const QByteArray &signature)
+{
+    QByteArray bytes(qMax<qsizetype>(offset, 0x40), '\0');
+    bytes.replace(0, 2, "MZ");
+    qToLittleEndian(offset, bytes.data() + 0x3C);
+    bytes.resize(offset);
+    char field[2];
+    qToLittleEndian(machine, field);
+    return bytes + signature + QByteArray(field, 2) + QByteArray(64, '\0');
 }

@@ -28,3 +28,10 @@ private:
 
 // A minimal valid hive header, 32-bit or 64-bit.
 QByteArray HiveHeader(bool win64 = false);
+
+// Writes a file whole (optionally executable by its owner); false when that fails.
+bool WriteTestFile(const QString &path, const QByteArray &bytes, bool executable = false);
+
+// The headers of a PE file for that machine (0x014C x86, 0x8664 x86-64), with the PE signature
+// at offset, or another signature in its place.
+QByteArray PeHeader(quint16 machine, quint32 offset = 0x80, const QByteArray &signature = QByteArray("PE\0\0", 4));

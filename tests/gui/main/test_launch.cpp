@@ -1,6 +1,5 @@
 // Launching the games: fake game executables record the arguments and folder they were started with.
 #include "core/state/AppState.h"
-#include "core/state/ProcessStart.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
 #include "core/directory/DirectoryClient.h"
@@ -15,33 +14,6 @@
 #include <QTest>
 
 namespace {
-
-// Starts the real process, keeping a record of each request and of what the directory
-// said at that moment.
-class RecordingStarter : public ProcessStarter {
-public:
-    RecordingStarter() : m_previous(setProcessStarter(this)) {}
-    ~RecordingStarter() override { setProcessStarter(m_previous); }
-    RecordingStarter(const RecordingStarter &) = delete;
-    RecordingStarter &operator=(const RecordingStarter &) = delete;
-
-    bool start(const ProcessRequest &request) override
-    {
-        requests.append(request);
-        if (onStart)
-            onStart();
-        setProcessStarter(nullptr);
-        const bool ok = StartProcess(request);
-        setProcessStarter(this);
-        return ok;
-    }
-
-    QList<ProcessRequest> requests;
-    std::function<void()> onStart;
-
-private:
-    ProcessStarter *m_previous;
-};
 
 QStringList gLaunchLog;
 void collectLaunchLog(QtMsgType, const QMessageLogContext &context, const QString &message)
@@ -240,40 +212,6 @@ private slots:
         ClickOn(w.cmdJoin);
         QCOMPARE(install.boxes.texts(), QStringList{"Error Joining Server 76 Path not found"});
         QVERIFY(install.starter.requests.isEmpty());
-    }
-
-    // A Windows program, stored as a Windows path, runs through wine in the hive's prefix.
-    void windowsProgramRunsThroughWine()
-    {
-        TempHive hive;
-        const QDir prefix(hive.dir());
-        QVERIFY(prefix.mkpath("drive_c/Games/Rogue Spear/Mods") && prefix.mkpath("dosdevices") && prefix.mkpath("bin"));
-        QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
-        QFile exe(prefix.filePath("drive_c/Games/Rogue Spear/RogueSpear.exe"));
-        QVERIFY(exe.open(QIODevice::WriteOnly) && exe.write("MZ\x90\0") > 0);
-        exe.close();
-        // Stands in for wine: records its arguments, WINEPREFIX and working folder.
-        QFile wine(prefix.filePath("bin/wine"));
-        QVERIFY(wine.open(QIODevice::WriteOnly));
-        wine.write("#!/bin/sh\nlog=\"$(dirname \"$0\")/wine.log\"\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; "
-                   "printf '%s\\n' \"$WINEPREFIX\" \"$(pwd)\"; } > \"$log.tmp\"\nmv \"$log.tmp\" \"$log\"\n");
-        wine.close();
-        wine.setPermissions(wine.permissions() | QFileDevice::ExeOwner);
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", prefix.filePath("bin").toLocal8Bit() + ':' + path);
-        hive.write(GameHive("C:\\games\\ROGUE SPEAR"));
-        ScriptedMessageBox boxes;
-        frmMain w;
-        ClickOn(w.cmdSingle);
-        qputenv("PATH", path);
-        QFile log(prefix.filePath("bin/wine.log"));
-        QVERIFY(QTest::qWaitFor([&] { return log.exists(); }, 10000));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-        const QString gameFolder = prefix.filePath("dosdevices/c:/Games/Rogue Spear");
-        QCOMPARE(lines, (QStringList{gameFolder + "/RogueSpear.exe", prefix.absolutePath(),
-                                     QDir(gameFolder).canonicalPath()}));
-        QVERIFY(boxes.shown().isEmpty());
     }
 
     void createReannouncesThePostedServer_data()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/ProgramState.h"
+#include "core/state/ProcessStart.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,6 +11,7 @@
 
 class QComboBox;
 class QWidget;
+#include <functional>
 
 using Values = QList<QPair<QString, QString>>;
 
@@ -42,4 +44,30 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Starts the real process, keeping a record of each request; onStart runs just before each start.
+class RecordingStarter : public ProcessStarter {
+public:
+    RecordingStarter() : m_previous(setProcessStarter(this)) {}
+    ~RecordingStarter() override { setProcessStarter(m_previous); }
+    RecordingStarter(const RecordingStarter &) = delete;
+    RecordingStarter &operator=(const RecordingStarter &) = delete;
+
+    bool start(const ProcessRequest &request) override
+    {
+        requests.append(request);
+        if (onStart)
+            onStart();
+        setProcessStarter(nullptr);
+        const bool ok = StartProcess(request);
+        setProcessStarter(this);
+        return ok;
+    }
+
+    QList<ProcessRequest> requests;
+    std::function<void()> onStart;
+
+private:
+    ProcessStarter *m_previous;
 };

@@ -1,0 +1,96 @@
+// The machine type of Windows programs, and whether an installed Wine can start 32-bit ones.
+#include "core/runtime/RuntimeError.h"
+#include "core/state/WindowsProgram.h"
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestWindowsProgram : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    // A Wine installation in the manner of Debian's: bin/wine and the loaders in lib/wine.
+    QString wineInstall(const QString &name, const QStringList &loaders)
+    {
+        const QDir root(m_dir.filePath(name));
+        root.mkpath("bin");
+        root.mkpath("lib/wine");
+        WriteTestFile(root.filePath("bin/wine"), "#!/bin/sh\n", true);
+        for (const QString &loader : loaders)
+            WriteTestFile(root.filePath("lib/wine/" + loader),
+                          "\x7f"
+                          "ELF",
+                          true);
+        return root.filePath("bin/wine");
+    }
+
+private slots:
+    void machineType_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("machine");
+        QTest::newRow("32-bit") << PeHeader(0x014C) << int(PeMachine::X86);
+        QTest::newRow("64-bit") << PeHeader(0x8664, 0xE8) << int(PeMachine::X64);
+        QTest::newRow("ARM64") << PeHeader(0xAA64) << int(PeMachine::Other);
+        QTest::newRow("16-bit NE") << PeHeader(0x014C, 0x80, QByteArray("NE\0\0", 4)) << int(PeMachine::NotPe);
+        QTest::newRow("offset past the end") << PeHeader(0x014C).left(0x82) << int(PeMachine::NotPe);
+        QTest::newRow("MZ only") << QByteArray("MZ") << int(PeMachine::NotPe);
+        QTest::newRow("script") << QByteArray("#!/bin/sh\nexit 0\n") << int(PeMachine::NotPe);
+    }
+
+    void machineType()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, machine);
+        const QString path = m_dir.filePath("program.exe");
+        QVERIFY(WriteTestFile(path, bytes));
+        QCOMPARE(int(ReadPeMachine(path)), machine);
+        QCOMPARE(IsWindowsProgram(path), bytes.startsWith("MZ"));
+        QCOMPARE(int(ReadPeMachine(m_dir.filePath("missing.exe"))), int(PeMachine::NotPe));
+    }
+
+    // Only Debian's layout without the 32-bit loader is known not to run 32-bit programs.
+    void wineLoaders()
+    {
+        QVERIFY(WineRuns32Bit(wineInstall("both", {"wine", "wine64"})));
+        QVERIFY(!WineRuns32Bit(wineInstall("64only", {"wine64"})));
+        QVERIFY(WineRuns32Bit(wineInstall("other", {})));
+        // Through a link, the installation the link leads to counts.
+        QVERIFY(QDir().mkpath(m_dir.filePath("home/bin")));
+        QVERIFY(QFile::link(wineInstall("linked", {"wine64"}), m_dir.filePath("home/bin/wine")));
+        QVERIFY(!WineRuns32Bit(m_dir.filePath("home/bin/wine")));
+        // A 32-bit loader that cannot be run does not count.
+        const QString noExec = wineInstall("noexec", {"wine64"});
+        QVERIFY(WriteTestFile(m_dir.filePath("noexec/lib/wine/wine"), "\x7f"
+                                                                      "ELF"));
+        QVERIFY(!WineRuns32Bit(noExec));
+    }
+
+    // The launch is refused, naming cause and fix, only for a 32-bit program and such a Wine.
+    void checkBeforeLaunch()
+    {
+        const QString wine64Only = wineInstall("check64", {"wine64"});
+        const QString game32 = m_dir.filePath("RogueSpear.exe"), game64 = m_dir.filePath("game64.exe");
+        QVERIFY(WriteTestFile(game32, PeHeader(0x014C)));
+        QVERIFY(WriteTestFile(game64, PeHeader(0x8664)));
+        try {
+            CheckWineCanRun(game32, wine64Only);
+            QFAIL("a 32-bit program was let through to a Wine without its 32-bit loader");
+        } catch (const RuntimeError &error) {
+            QCOMPARE(error.number(), vberr::InvalidCall);
+            QVERIFY2(error.description().startsWith("RogueSpear.exe is a 32-bit Windows program"),
+                     qPrintable(error.description()));
+            QVERIFY(error.description().contains(
+                "dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386"));
+        }
+        CheckWineCanRun(game64, wine64Only);
+        CheckWineCanRun(game32, wineInstall("check32", {"wine", "wine64"}));
+        CheckWineCanRun(m_dir.filePath("missing.exe"), wine64Only);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowsProgram)
+#include "test_windows_program.moc"

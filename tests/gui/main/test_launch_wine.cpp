@@ -1,0 +1,215 @@
+// Windows games started by Join through Wine: with the real Wine, stand-in games built here by
+// mingw-w64 (32-bit and 64-bit) record their folder and command line; with a stand-in wine
+// that lacks the 32-bit loader, the 32-bit game is refused with the fix and the 64-bit one starts.
+#include "core/settings/CRegUtil.h"
+#include "core/state/AppState.h"
+#include "core/state/WindowsProgram.h"
+#include "gui/main/frmMain.h"
+#include "tests/gui/support/AppTestSupport.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// Writes its current folder and its command line, as Windows gives them, into launch.txt.
+const char kGameSource[] = R"(#include <windows.h>
+#include <stdio.h>
+int main(void)
+{
+    char folder[MAX_PATH];
+    FILE *f;
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    f = fopen("launch.tmp", "wb");
+    if (!f)
+        return 1;
+    fprintf(f, "%s\n%s\n", folder, GetCommandLineA());
+    fclose(f);
+    return MoveFileA("launch.tmp", "launch.txt") ? 0 : 1;
+}
+)";
+
+const QString kRSFolder = QStringLiteral("C:\\Games\\Rogue Spear");
+const QString kRB6Folder = QStringLiteral("C:\\Games\\Rainbow Six");
+
+// The stand-in game built by that compiler, or "" when it is missing or fails.
+QString buildGame(const QDir &dir, const QString &compiler)
+{
+    if (QStandardPaths::findExecutable(compiler).isEmpty() || !WriteTestFile(dir.filePath("game.c"), kGameSource))
+        return QString();
+    const QString output = dir.filePath(compiler + ".exe");
+    QProcess cc;
+    cc.start(compiler, {"-O", "-o", output, dir.filePath("game.c")});
+    return cc.waitForFinished(120000) && cc.exitCode() == 0 ? output : QString();
+}
+
+// The prefix holding the settings file, with Rogue Spear and Rainbow Six under C:\Games.
+struct PrefixInstall {
+    TempHive hive;
+    QDir prefix{hive.dir()};
+    ScriptedMessageBox boxes;
+    QByteArray savedPath = qgetenv("PATH");
+
+    ~PrefixInstall() { qputenv("PATH", savedPath); }
+
+    QString gameFolder(const QString &windowsFolder) const
+    {
+        return prefix.filePath("drive_c/" + windowsFolder.mid(3).replace('\\', '/'));
+    }
+
+    // The 32-bit game as Rogue Spear, the 64-bit one as both Rainbow Six programs.
+    bool installGames(const QByteArray &game32, const QByteArray &game64)
+    {
+        CRegUtil settings(hive.path());
+        settings.SaveSettingString(HKEY_LOCAL_MACHINE, kRSRegistry, "InstallationPath", kRSFolder);
+        settings.SaveSettingString(HKEY_LOCAL_MACHINE, kRB6Registry, "InstallationPath", kRB6Folder.toUpper());
+        return prefix.mkpath(gameFolder(kRSFolder) + "/Mods") && prefix.mkpath(gameFolder(kRB6Folder)) &&
+               WriteTestFile(gameFolder(kRSFolder) + "/roguespear.exe", game32) &&
+               WriteTestFile(gameFolder(kRB6Folder) + "/rainbowsix.exe", game64) &&
+               WriteTestFile(gameFolder(kRB6Folder) + "/RainbowSixMP.exe", game64);
+    }
+
+    void putOnPath(const QString &folder) { qputenv("PATH", folder.toLocal8Bit() + ':' + savedPath); }
+};
+
+// Types the address into the main window and presses Join, as a player does.
+void join(frmMain &w)
+{
+    w.txtIP->clear();
+    QTest::keyClicks(w.txtIP, "127.0.0.1");
+    w.txtPort->clear();
+    QTest::keyClicks(w.txtPort, "2346");
+    QTest::mouseClick(w.cmdJoin, Qt::LeftButton);
+}
+
+QStringList waitForLines(const QString &path, int timeoutMs)
+{
+    QFile file(path);
+    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) || !file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// A program of Wine (wineboot, wineserver) in the prefix, waited for.
+int runWine(const QString &prefix, const QString &program, const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("WINEPREFIX", prefix);
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+class TestLaunchWine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_build;
+
+private slots:
+    void init() { ResetProgramState(); }
+    void cleanup() { ResetProgramState(); }
+
+    void realWineStartsBothGames()
+    {
+        const QString wine = QStandardPaths::findExecutable("wine");
+        if (wine.isEmpty())
+            QSKIP("Wine is not installed");
+        const QString game32 = buildGame(QDir(m_build.path()), "i686-w64-mingw32-gcc");
+        const QString game64 = buildGame(QDir(m_build.path()), "x86_64-w64-mingw32-gcc");
+        if (game32.isEmpty() || game64.isEmpty())
+            QSKIP("the mingw-w64 compilers (Debian package gcc-mingw-w64) are not installed");
+        // Quiet, and no downloads of Wine's Mono or Gecko into the fresh prefix.
+        qputenv("WINEDEBUG", "-all");
+        qputenv("WINEDLLOVERRIDES", "mscoree,mshtml=");
+        qunsetenv("DISPLAY");
+        PrefixInstall install;
+        const QString prefix = install.prefix.path();
+        // The games leave Wine's server running; it must end before the prefix goes.
+        const auto stopServer = qScopeGuard([&] { runWine(prefix, "wineserver", {"-k"}); });
+        QCOMPARE(runWine(prefix, "wine", {"wineboot", "-i"}), 0);
+        runWine(prefix, "wineserver", {"-w"});
+        QFile read32(game32), read64(game64);
+        QVERIFY(read32.open(QIODevice::ReadOnly) && read64.open(QIODevice::ReadOnly));
+        QVERIFY(install.installGames(read32.readAll(), read64.readAll()));
+
+        frmMain w;
+        w.show();
+        const bool runs32 = WineRuns32Bit(wine);
+        if (runs32) {
+            join(w);
+            const QStringList lines = waitForLines(install.gameFolder(kRSFolder) + "/launch.txt", 240000);
+            QCOMPARE(lines.value(0), kRSFolder);
+            QVERIFY2(lines.value(1).contains(kRSFolder + "\\roguespear.exe", Qt::CaseInsensitive) &&
+                         lines.value(1).endsWith(" -client 127.0.0.1 2346"),
+                     qPrintable(lines.value(1)));
+        }
+        QTest::keyClick(w.cboGameType, Qt::Key_End);
+        QCOMPARE(gGameType, kEagleWatch);
+        join(w);
+        const QStringList lines = waitForLines(install.gameFolder(kRB6Folder) + "/launch.txt", 240000);
+        QCOMPARE(lines.value(0), kRB6Folder);
+        QVERIFY2(lines.value(1).contains(kRB6Folder + "\\RainbowSixMP.exe", Qt::CaseInsensitive) &&
+                     lines.value(1).endsWith(" -client 127.0.0.1 2346"),
+                 qPrintable(lines.value(1)));
+        QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
+        if (!runs32)
+            QSKIP("this Wine has no 32-bit loader (wine32:i386): only the 64-bit game was started");
+    }
+
+    // Debian's wine without wine32: the 32-bit game is refused with the fix, the 64-bit one
+    // starts through wine in the settings file's prefix and the game's folder.
+    void wineWithout32BitLoader()
+    {
+        PrefixInstall install;
+        QVERIFY(install.prefix.mkpath("dosdevices") &&
+                QFile::link("../drive_c", install.prefix.filePath("dosdevices/c:")));
+        QVERIFY(install.installGames(PeHeader(0x014C), PeHeader(0x8664)));
+        const QDir wineDir(install.prefix.filePath("wine-install"));
+        QVERIFY(wineDir.mkpath("bin") && wineDir.mkpath("lib/wine"));
+        QVERIFY(WriteTestFile(wineDir.filePath("lib/wine/wine64"),
+                              "\x7f"
+                              "ELF",
+                              true));
+        // Records its arguments, WINEPREFIX and working folder.
+        QVERIFY(WriteTestFile(
+            wineDir.filePath("bin/wine"),
+            "#!/bin/sh\nlog=\"$(dirname \"$0\")/wine.log\"\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; "
+            "done; printf '%s\\n' \"$WINEPREFIX\" \"$(pwd)\"; } > \"$log.tmp\"\nmv \"$log.tmp\" \"$log\"\n",
+            true));
+        install.putOnPath(wineDir.filePath("bin"));
+        RecordingStarter starter;
+        frmMain w;
+        w.show();
+        join(w);
+        QCOMPARE(install.boxes.texts(),
+                 QStringList{"Error Joining Server 5 roguespear.exe is a 32-bit Windows program, and the installed "
+                             "Wine runs only 64-bit programs (wine32 is missing). Install wine32, as root: dpkg "
+                             "--add-architecture i386 && apt-get update && apt-get install wine32:i386"});
+        QVERIFY(starter.requests.isEmpty());
+
+        install.boxes.clear();
+        QTest::keyClick(w.cboGameType, Qt::Key_End);
+        join(w);
+        QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
+        QCOMPARE(starter.requests.size(), 1);
+        // The stored path "C:\GAMES\RAINBOW SIX" is found through the prefix's C: whatever its case.
+        const QString folder = install.prefix.filePath("dosdevices/c:/Games/Rainbow Six");
+        QCOMPARE(waitForLines(wineDir.filePath("bin/wine.log"), 10000),
+                 (QStringList{folder + "/RainbowSixMP.exe", "-client", "127.0.0.1", "2346",
+                              install.prefix.absolutePath(), QDir(folder).canonicalPath()}));
+    }
+};
+
+QTEST_MAIN(TestLaunchWine)
+#include "test_launch_wine.moc"

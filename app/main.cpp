@@ -7,13 +7,33 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// --help and --version only print, so they must work where no display is reachable and
+// QApplication cannot start.
+bool OnlyPrints(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("skirmdeck"));
+    std::unique_ptr<QCoreApplication> app(OnlyPrints(argc, argv) ? new QCoreApplication(argc, argv)
+                                                                 : new QApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("skirmdeck"));
     const cmdline::Result command = cmdline::Parse(
-        QApplication::arguments(), cmdline::Program::Window,
+        QCoreApplication::arguments(), cmdline::Program::Window,
         QStringLiteral("Launcher and settings editor for Rogue Spear, Urban Operations, Rainbow Six and Eagle Watch."));
     cmdline::Print(command);
     if (command.exitStatus)

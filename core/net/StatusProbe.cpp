@@ -17,11 +17,10 @@ int32_t StatusProbe::aim(const QString &host, int32_t port)
     return m_socket->State();
 }
 
-bool StatusProbe::wait(bool alsoWhenConnecting)
+bool StatusProbe::wait()
 {
     m_wait->begin();
-    const int32_t state = m_socket->State();
-    if (state != SocketControl::sckOpen && !(alsoWhenConnecting && state == SocketControl::sckConnecting))
+    if (m_socket->State() != SocketControl::sckOpen)
         return false;
     const QPointer<StatusProbe> alive(this);
     m_wait->run();

@@ -28,10 +28,10 @@ public:
     // Sets the socket to datagrams, aims it at host and port and connects; returns the
     // socket's state afterwards (open, or error for a host that does not resolve).
     int32_t aim(const QString &host, int32_t port);
-    // Begins the wait and starts the timer. When the socket is open (or, if asked, still
-    // connecting) handles events until the tick, once more, and closes the socket; in any
-    // other state returns at once. Returns whether it waited.
-    bool wait(bool alsoWhenConnecting = false);
+    // Begins the wait and starts the timer. When the socket is open, handles events until the
+    // tick, once more, and closes the socket; in any other state returns at once. Returns
+    // whether it waited.
+    bool wait();
     // Ends the probe: the timer stops ticking.
     void finish() { m_wait->stop(); }
 

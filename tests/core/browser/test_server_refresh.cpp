@@ -51,8 +51,9 @@ private slots:
                               row("127.0.0.1", game.port()), row("127.0.0.1", silent.port(), true),
                               row("127.0.0.2", game.port(), true)};
         ServerRefresh refresh;
-        connect(refresh.batch(), &ProbeBatch::aimed, this,
-                [&] { game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()})); });
+        connect(refresh.batch(), &ProbeBatch::aimed, this, [&] {
+            game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()}));
+        });
         QVERIFY(refresh.UpdateAllServers(rows, 400));
         QCOMPARE(upMarks(rows), (QList<bool>{true, true, true, false, false}));
         for (const ServerRow &r : rows)
@@ -129,9 +130,13 @@ private slots:
         refresh.probe()->setInterval(300);
         QList<bool> refused;
         connect(refresh.batch(), &ProbeBatch::aimed, this, [&] {
-            refused = {refresh.UpdateServer(other, 0), refresh.UpdateAllServers(other, 100),
-                       refresh.UpdateServers(other, 100), refresh.UpdatePings(other), refresh.UpdatePing(other, 0),
-                       refresh.FillPings(other), refresh.ProbeServer(other, "127.0.0.1", game.port()),
+            refused = {refresh.UpdateServer(other, 0),
+                       refresh.UpdateAllServers(other, 100),
+                       refresh.UpdateServers(other, 100),
+                       refresh.UpdatePings(other),
+                       refresh.UpdatePing(other, 0),
+                       refresh.FillPings(other),
+                       refresh.ProbeServer(other, "127.0.0.1", game.port()),
                        refresh.busy()};
             game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()}));
         });

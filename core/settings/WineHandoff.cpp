@@ -57,7 +57,9 @@ QString ImportFolder(const QString &prefix)
 
 void Finished(QProcess *process, const QString &prefix, const QString &file)
 {
-    state().running.removeOne(process);
+    // Once per process, whether it ended, failed to start or was given up on.
+    if (!state().running.removeOne(process))
+        return;
     QFile::remove(file);
     if (process->error() == QProcess::FailedToStart)
         ReportFailure(prefix, QStringLiteral("wine could not be started"));
@@ -85,6 +87,7 @@ void Send(const QString &prefix, bool win64, const QList<RegChange> &changes)
     file.close();
     SetExitHook();
     auto *process = new QProcess;
+    process->setProperty("prefix", prefix);
     const QString path = file.fileName();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WINEPREFIX"), prefix);
@@ -108,13 +111,11 @@ void Send(const QString &prefix, bool win64, const QList<RegChange> &changes)
 
 void WaitForAll(int msecs)
 {
-    // finished() comes from waitForFinished() itself and removes the process from the list.
+    // finished() comes from waitForFinished() itself and takes the process off the list.
     while (!state().running.isEmpty()) {
         QProcess *process = state().running.first();
-        if (!process->waitForFinished(msecs) && state().running.contains(process)) {
-            state().running.removeOne(process);
-            ReportFailure(QString(), QStringLiteral("wine reg import did not finish"));
-        }
+        if (!process->waitForFinished(msecs) && state().running.removeOne(process))
+            ReportFailure(process->property("prefix").toString(), QStringLiteral("wine reg import did not finish"));
     }
 }
 

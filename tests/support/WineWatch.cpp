@@ -40,16 +40,20 @@ int ReplacementCounter::count()
     }
 }
 
-WineStarts::WineStarts() : m_oldPath(qgetenv("PATH"))
+WineStarts::WineStarts(int failStatus) : m_oldPath(qgetenv("PATH"))
 {
+    const QByteArray dir = QFile::encodeName(m_dir.path());
     const QString real = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    QByteArray run = real.isEmpty() ? QByteArray("exit 0\n") : "exec '" + QFile::encodeName(real) + "' \"$@\"\n";
+    if (failStatus >= 0)
+        run = "[ \"$2\" = import ] && cp \"$3\" '" + dir + "/last.reg'\necho 'reg: import failed' >&2\nexit " +
+              QByteArray::number(failStatus) + "\n";
     QFile script(m_dir.filePath(QStringLiteral("wine")));
     script.open(QIODevice::WriteOnly);
-    script.write("#!/bin/sh\necho \"$*\" >> '" + QFile::encodeName(m_dir.filePath(QStringLiteral("starts"))) + "'\n" +
-                 (real.isEmpty() ? QByteArray("exit 0\n") : "exec '" + QFile::encodeName(real) + "' \"$@\"\n"));
+    script.write("#!/bin/sh\necho \"$*\" >> '" + dir + "/starts'\n" + run);
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("PATH", QFile::encodeName(m_dir.path()) + ':' + m_oldPath);
+    qputenv("PATH", dir + ':' + m_oldPath);
 }
 
 WineStarts::~WineStarts() { qputenv("PATH", m_oldPath); }
@@ -76,4 +80,10 @@ QByteArray RunWine(const QString &prefix, const QString &program, const QStringL
     if (status)
         *status = done && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return process.readAllStandardOutput();
+}
+
+QByteArray WineStarts::lastImport() const
+{
+    QFile file(m_dir.filePath(QStringLiteral("last.reg")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

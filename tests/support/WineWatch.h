@@ -25,15 +25,19 @@ private:
 
 // Puts a "wine" first on PATH that records each start and then runs the real wine (or does
 // nothing when there is none), so tests see how many Wine processes a command started.
+// With a failStatus it runs nothing: it keeps a copy of the file of a "reg import", says
+// "reg: import failed" on standard error and ends with that status.
 class WineStarts {
 public:
-    WineStarts();
+    explicit WineStarts(int failStatus = -1);
     ~WineStarts();
     WineStarts(const WineStarts &) = delete;
     WineStarts &operator=(const WineStarts &) = delete;
 
     // The argument lists of the starts so far, one line each.
     QStringList starts() const;
+    // The file of the last "reg import" (failing stand-in only).
+    QByteArray lastImport() const;
 
 private:
     QTemporaryDir m_dir;

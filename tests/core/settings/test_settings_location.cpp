@@ -83,9 +83,9 @@ private slots:
         parsed = cmdline::Parse({"prog", "--prefix", path("cl")}, Program::Window, "d");
         QVERIFY(!parsed.exitStatus);
         QCOMPARE(parsed.options.prefix, path("cl"));
-        for (const QStringList &bad :
-             {QStringList{"prog", "--registry", path("missing.reg")}, QStringList{"prog", "--prefix", path("home")},
-              QStringList{"prog", "--nope"}, QStringList{"prog", "--registry"}, QStringList{"prog", "stray"}}) {
+        // (Unknown options and a missing --registry file: see the programs' own test.)
+        for (const QStringList &bad : {QStringList{"prog", "--prefix", path("home")}, QStringList{"prog", "--registry"},
+                                       QStringList{"prog", "stray"}}) {
             parsed = cmdline::Parse(bad, Program::Window, "d");
             QCOMPARE(parsed.exitStatus, std::optional<int>(2));
             QVERIFY2(parsed.errors.startsWith("prog: ") && parsed.errors.contains("--help"), qPrintable(parsed.errors));

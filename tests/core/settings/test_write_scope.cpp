@@ -1,14 +1,13 @@
 #include "core/runtime/RuntimeError.h"
 #include "core/settings/CRegUtil.h"
 #include "core/settings/RegWriteScope.h"
-#include "core/settings/WineHandoff.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WineWatch.h"
 
 #include <QtTest>
 
 // One command's writes under a RegWriteScope: one replacement of the file, per-value
-// behaviour kept, and no Wine started for a prefix whose server is not running.
+// behaviour kept.
 namespace {
 
 const QString kKey = QStringLiteral("SOFTWARE\\Red Storm Entertainment\\Rogue Spear");
@@ -102,26 +101,6 @@ private slots:
         QCOMPARE(Get(fresh, "Mine"), QString("a"));
         QCOMPARE(Get(fresh, "Theirs"), QString("b"));
         QCOMPARE(Get(fresh, "Later"), QString("c"));
-    }
-
-    // A file in a prefix whose wineserver is not running is written without starting Wine.
-    void noServerNoWine()
-    {
-        TempHive hive(HiveHeader(true));
-        QVERIFY(QDir(hive.dir()).mkpath("dosdevices"));
-        QVERIFY(QDir(hive.dir()).mkpath("drive_c/windows/temp"));
-        const WineStarts wine;
-        CRegUtil reg(hive.path());
-        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Alone", "1");
-        {
-            const RegWriteScope command(reg);
-            reg.SaveSettingLong(HKEY_LOCAL_MACHINE, kKey, "Batch", 2);
-        }
-        winehandoff::WaitForAll();
-        QCOMPARE(wine.starts(), QStringList());
-        QCOMPARE(CRegUtil(hive.path()).GetSettingLong(HKEY_LOCAL_MACHINE, kKey, "Batch"), 2);
-        QVERIFY(QDir(hive.dir() + "/drive_c/windows/temp").isEmpty());
-        QVERIFY(winehandoff::LastFailure().isEmpty());
     }
 };
 

@@ -203,6 +203,12 @@ private slots:
         QVERIFY(!db->item(1, ServerGrid::colStatus)->data(Qt::DecorationRole).isNull());
         QCOMPARE(list->mDbRows->CurrentRow(), 4);
 
+        // Update All Servers: nothing sends a datagram here, so the rows the directory showed
+        // up are down after one time-out, and pinged again.
+        Pick(list, db, 1, list->mnuUpdtAllServers);
+        QCOMPARE(Column(db, ServerGrid::colFlag), (QStringList{"0", "0", "0"}));
+        QCOMPARE(Column(db, ServerGrid::colPing).filter("ms").size(), 3);
+
         Pick(list, db, 2, list->mnuAddFav);
         QVERIFY(!list->mnuDeleteServer->isEnabled() && !list->mnuAddServer->isEnabled());
         QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), (QStringList{"Mine", "A39's'B"}));

@@ -25,6 +25,8 @@ constexpr FaceStandIn kStandIns[] = {
     {"MS Sans Serif", "Liberation Sans Narrow", 0.5},
     {"Small Fonts", "Liberation Sans Narrow", 0},
     {"MS Serif", "Liberation Serif", 0},
+    // Metric-compatible with Arial, so captions take the room they were laid out for.
+    {"Arial", "Liberation Sans", 0},
 };
 
 bool Installed(const QString &family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }

@@ -1,5 +1,6 @@
 // Every window is built the classic way; here, what a player reads of it must not be cut off.
 #include "core/state/AppState.h"
+#include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
 #include "gui/directory/frmPostServer.h"
 #include "gui/main/frmMain.h"
@@ -10,18 +11,21 @@
 #include "gui/options/frmPlayerConfig.h"
 #include "gui/options/frmServerConfig.h"
 #include "gui/options/frmServerUpdate.h"
+#include "gui/options/frmTimer.h"
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -125,6 +129,8 @@ const QList<OpenWindow> kWindows = {
     [](frmMain &main) -> QWidget * { return new frmAbout(&main); },
     [](frmMain &main) -> QWidget * { return new frmPostServer(&main); },
     [](frmMain &) -> QWidget * { return frmServerList::Instance(); },
+    [](frmMain &main) -> QWidget * { return new frmAddServer(*frmServerList::Instance(), &main); },
+    [](frmMain &main) -> QWidget * { return new frmTimer(&main); },
 };
 
 } // namespace
@@ -147,6 +153,11 @@ private slots:
         TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
         ScriptedMessageBox boxes;
         frmMain main;
+        // Empty favourites lists, so the server list opens without a message.
+        QTemporaryDir start;
+        gStartDir = start.path();
+        for (const char *game : {"Rogue Spear.txt", "Rainbow Six.txt"})
+            QVERIFY(QFile(start.filePath(game)).open(QIODevice::WriteOnly));
         StoreEveryOption();
         QStringList cut;
         for (int game : {0, 2}) {

@@ -181,6 +181,9 @@ private slots:
         Installation install(Values{{"UnloadOnStart", "True"}});
         {
             frmMain w;
+            // An empty favourites list, so the server list opens without a message.
+            gStartDir = install.games.path();
+            QVERIFY(QFile(install.games.path("Rogue Spear.txt")).open(QIODevice::WriteOnly));
             frmServerList::Instance()->show();
             TypeOver(w.txtPort, "2346");
             ClickOn(w.cmdCreate);

@@ -1,6 +1,7 @@
 // Start-up and game selection of the main window, against real hive files and game folders.
 #include "core/state/AppState.h"
 #include "core/state/GameFolders.h"
+#include "core/state/StartFolder.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
 #include "tests/support/ScriptedMessageBox.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,6 +209,26 @@ private slots:
                  QDir(prefix.filePath("drive_c/Games/Rogue Spear")).canonicalPath());
         // An unmapped drive names no folder.
         QVERIFY(LocalGameFolder(gRB6Path).isEmpty());
+    }
+
+    // --start-dir: the folder is made and entered before the main window loads, which takes it
+    // as the favourites' folder.
+    void favouritesLandInTheStartFolder()
+    {
+        TempHive hive(GameHive(QString()));
+        ScriptedMessageBox boxes;
+        const QString previous = QDir::currentPath();
+        const QString folder = QDir(hive.dir()).filePath("menu/favourites");
+        QCOMPARE(EnterStartFolder(folder), QString());
+        {
+            frmMain w;
+            frmServerList::Instance()->AddServer("Alpha", "127.0.0.1", "2346", "none");
+            frmServerList::Instance()->SaveServers();
+        }
+        QVERIFY(QDir::setCurrent(previous));
+        QFile favourites(folder + "/Rogue Spear.txt");
+        QVERIFY(favourites.open(QIODevice::ReadOnly));
+        QCOMPARE(favourites.readAll(), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n");
     }
 };
 

@@ -30,14 +30,10 @@ QList<ServerRow> loopbackRows(int count, bool distinct)
 const char *methodName(SystemEcho::Method method)
 {
     switch (method) {
-    case SystemEcho::Method::DatagramSocket:
-        return "ICMP datagram socket";
-    case SystemEcho::Method::RawSocket:
-        return "raw ICMP socket";
-    case SystemEcho::Method::PingCommand:
-        return "ping command";
-    case SystemEcho::Method::None:
-        break;
+    case SystemEcho::Method::DatagramSocket: return "ICMP datagram socket";
+    case SystemEcho::Method::RawSocket: return "raw ICMP socket";
+    case SystemEcho::Method::PingCommand: return "ping command";
+    case SystemEcho::Method::None: break;
     }
     return "none";
 }
@@ -57,9 +53,8 @@ double report(const char *label, int count, int runs, bool distinct, const Syste
         if (run == 0)
             continue; // the first run warms the caches
         times.push_back(ms);
-        offline += static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const ServerRow &row) {
-            return !row.ping.endsWith(QLatin1String("ms"));
-        }));
+        offline += static_cast<int>(std::count_if(
+            rows.begin(), rows.end(), [](const ServerRow &row) { return !row.ping.endsWith(QLatin1String("ms")); }));
     }
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];

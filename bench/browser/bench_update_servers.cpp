@@ -21,9 +21,9 @@ int runInNamespace(int rows, int timeoutMs)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QStringLiteral("unshare"), {QStringLiteral("-rn"), QCoreApplication::applicationFilePath(),
-                                            QString::fromLatin1(kChildFlag), QString::number(rows),
-                                            QString::number(timeoutMs)});
+    child.start(QStringLiteral("unshare"),
+                {QStringLiteral("-rn"), QCoreApplication::applicationFilePath(), QString::fromLatin1(kChildFlag),
+                 QString::number(rows), QString::number(timeoutMs)});
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit) {
         std::fprintf(stderr, "cannot run in a network namespace (unshare -rn)\n");
         return 1;

@@ -27,17 +27,6 @@ QList<ServerRow> loopbackRows(int count, bool distinct)
     return rows;
 }
 
-const char *methodName(SystemEcho::Method method)
-{
-    switch (method) {
-    case SystemEcho::Method::DatagramSocket: return "ICMP datagram socket";
-    case SystemEcho::Method::RawSocket: return "raw ICMP socket";
-    case SystemEcho::Method::PingCommand: return "ping command";
-    case SystemEcho::Method::None: break;
-    }
-    return "none";
-}
-
 // Runs the refresh the given number of times; prints median, slowest and rows left offline.
 double report(const char *label, int count, int runs, bool distinct, const SystemEcho &echo)
 {
@@ -59,7 +48,7 @@ double report(const char *label, int count, int runs, bool distinct, const Syste
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
     std::printf("%s: median %.2f ms, slowest %.2f ms, rows not answered %d (%s)\n", label, median, times.back(),
-                offline, methodName(echo.lastMethod()));
+                offline, SystemEcho::MethodName(echo.lastMethod()));
     return median;
 }
 

@@ -81,17 +81,6 @@ double medianMicros(std::vector<double> samples)
     return samples.empty() ? 0.0 : samples[samples.size() / 2];
 }
 
-const char *methodName(SystemEcho::Method method)
-{
-    switch (method) {
-    case SystemEcho::Method::DatagramSocket: return "ICMP datagram socket";
-    case SystemEcho::Method::RawSocket: return "raw ICMP socket";
-    case SystemEcho::Method::PingCommand: return "ping command";
-    case SystemEcho::Method::None: break;
-    }
-    return "none";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -128,7 +117,8 @@ int main(int argc, char **argv)
     std::printf("echoes each: %d to 127.0.0.1\n", count);
     std::printf("baseline (%s socket kept open): median %.1f us, lost %d\n", baseline.raw ? "raw" : "datagram",
                 plainMedian, plainLost);
-    std::printf("PingServer (%s): median %.1f us, offline %d\n", methodName(echo.lastMethod()), pingMedian, offline);
+    std::printf("PingServer (%s): median %.1f us, offline %d\n", SystemEcho::MethodName(echo.lastMethod()), pingMedian,
+                offline);
     std::printf("difference: %.1f us (goal: at most 300 us) -> %s\n", pingMedian - plainMedian,
                 pingMedian - plainMedian <= 300.0 ? "met" : "missed");
     return 0;

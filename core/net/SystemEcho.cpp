@@ -25,3 +25,14 @@ QList<EchoResult> SystemEcho::sendMany(const QList<uint32_t> &addresses, const Q
         return {PingCommandEcho().send(addresses.front(), payload, timeoutMs)};
     return PingCommandEcho().sendMany(addresses, payload, timeoutMs);
 }
+
+const char *SystemEcho::MethodName(Method method)
+{
+    switch (method) {
+    case Method::DatagramSocket: return "ICMP datagram socket";
+    case Method::RawSocket: return "raw ICMP socket";
+    case Method::PingCommand: return "ping command";
+    case Method::None: break;
+    }
+    return "none";
+}

@@ -13,6 +13,8 @@ public:
 
     // How the last echo went out.
     Method lastMethod() const { return m_lastMethod; }
+    // The method's name, for reports.
+    static const char *MethodName(Method method);
 
 private:
     Method m_lastMethod = Method::None;

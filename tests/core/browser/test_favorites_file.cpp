@@ -62,6 +62,15 @@ int RunChild(const QString &mode, const QString &dir)
     return 1;
 }
 
+// A run of this program in the given child mode.
+void StartChild(QProcess &child, const char *mode, const QString &program, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kChildMode, mode);
+    child.setProcessEnvironment(env);
+    child.start(program, args);
+}
+
 } // namespace
 
 class TestFavoritesFile : public QObject {
@@ -121,35 +130,30 @@ private slots:
         const QList<ServerRow> old = ManyServers(3);
         file.Write(old);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(kChildMode, "loop");
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {dir.path()});
+        StartChild(child, "loop", QCoreApplication::applicationFilePath(), {dir.path()});
         QVERIFY(child.waitForReadyRead(20000));
         const QByteArray before = FormatFavorites(old);
         const QByteArray after = FormatFavorites(ManyServers(100000));
         // Read while saves run, then after a kill at an arbitrary point of one.
-        for (int delay : {150, 40, 90}) {
+        for (int delay : {150, 40, 90, 0}) {
             QTest::qWait(delay);
+            if (delay == 0) {
+                child.kill();
+                QVERIFY(child.waitForFinished(20000));
+            }
             const QByteArray bytes = FileBytes(file.path());
             QVERIFY(bytes == before || bytes == after);
         }
-        child.kill();
-        QVERIFY(child.waitForFinished(20000));
-        const QByteArray bytes = FileBytes(file.path());
-        QVERIFY(bytes == before || bytes == after);
     }
 
     void fullDeviceKeepsTheOldFile()
     {
         QTemporaryDir dir;
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(kChildMode, "full");
-        child.setProcessEnvironment(env);
         // A private 64 KiB file system over the folder: the larger save runs out of room.
-        child.start("unshare", {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\" && exec \"$2\" \"$1\"",
-                                "sh", dir.path(), QCoreApplication::applicationFilePath()});
+        StartChild(child, "full", "unshare",
+                   {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\" && exec \"$2\" \"$1\"", "sh",
+                    dir.path(), QCoreApplication::applicationFilePath()});
         QVERIFY(child.waitForFinished(30000));
         const QByteArray output = child.readAllStandardOutput().trimmed();
         if (child.exitCode() != 0 && output.isEmpty())

@@ -2,6 +2,7 @@
 // never leave a cut file behind.
 #include "core/browser/FavoritesFile.h"
 #include "core/runtime/RuntimeError.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,12 +23,6 @@ QList<ServerRow> ManyServers(int count)
         rows.append(ServerRow{QStringLiteral("Server number %1 with a long name").arg(i),
                               QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256), "2346", "none", false, ""});
     return rows;
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList Flat(const QList<ServerRow> &rows)
@@ -54,7 +49,7 @@ int RunChild(const QString &mode, const QString &dir)
     try {
         file.Write(ManyServers(5000));
     } catch (const RuntimeError &e) {
-        const bool kept = FileBytes(file.path()) == FormatFavorites(ManyServers(2));
+        const bool kept = ReadTestFile(file.path()) == FormatFavorites(ManyServers(2));
         std::printf("%d %s\n", e.number(), kept ? "kept" : "cut");
         return 0;
     }
@@ -112,7 +107,7 @@ private slots:
                                    {"Café ünd €", "10.0.0.2", "2346", "", false, ""},
                                    {"next", "10.0.0.3", "2346", "none", false, ""}};
         file.Write(odd);
-        QVERIFY(FileBytes(file.path()).startsWith("\"The \"\"Best\"\" Server\",\"10.0.0.1\",\"2346\",\"a,b\"\r\n"));
+        QVERIFY(ReadTestFile(file.path()).startsWith("\"The \"\"Best\"\" Server\",\"10.0.0.1\",\"2346\",\"a,b\"\r\n"));
         QCOMPARE(Flat(file.Read().records), Flat(odd));
 
         // A file carried over from Windows: Windows-1252 bytes that are not valid UTF-8.
@@ -141,7 +136,7 @@ private slots:
                 child.kill();
                 QVERIFY(child.waitForFinished(20000));
             }
-            const QByteArray bytes = FileBytes(file.path());
+            const QByteArray bytes = ReadTestFile(file.path());
             QVERIFY(bytes == before || bytes == after);
         }
     }

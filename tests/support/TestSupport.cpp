@@ -20,18 +20,9 @@ TempHive::~TempHive()
         qunsetenv("SKIRMDECK_REGISTRY");
 }
 
-QByteArray TempHive::read() const
-{
-    QFile file(m_path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray TempHive::read() const { return ReadTestFile(m_path); }
 
-void TempHive::write(const QByteArray &contents) const
-{
-    QFile file(m_path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(contents);
-}
+void TempHive::write(const QByteArray &contents) const { WriteTestFile(m_path, contents); }
 
 QByteArray HiveHeader(bool win64)
 {
@@ -46,6 +37,12 @@ bool WriteTestFile(const QString &path, const QByteArray &bytes, bool executable
         return false;
     file.close();
     return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+QByteArray ReadTestFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray PeHeader(quint16 machine, quint32 offset, const QByteArray &signature)

@@ -31,6 +31,8 @@ QByteArray HiveHeader(bool win64 = false);
 
 // Writes a file whole (optionally executable by its owner); false when that fails.
 bool WriteTestFile(const QString &path, const QByteArray &bytes, bool executable = false);
+// A file's bytes; empty when it cannot be read.
+QByteArray ReadTestFile(const QString &path);
 
 // The headers of a PE file for that machine (0x014C x86, 0x8664 x86-64), with the PE signature
 // at offset, or another signature in its place.

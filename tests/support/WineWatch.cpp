@@ -1,4 +1,5 @@
 #include "tests/support/WineWatch.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,11 +49,8 @@ WineStarts::WineStarts(int failStatus) : m_oldPath(qgetenv("PATH"))
     if (failStatus >= 0)
         run = "[ \"$2\" = import ] && cp \"$3\" '" + dir + "/last.reg'\necho 'reg: import failed' >&2\nexit " +
               QByteArray::number(failStatus) + "\n";
-    QFile script(m_dir.filePath(QStringLiteral("wine")));
-    script.open(QIODevice::WriteOnly);
-    script.write("#!/bin/sh\necho \"$*\" >> '" + dir + "/starts'\n" + run);
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    WriteTestFile(m_dir.filePath(QStringLiteral("wine")), "#!/bin/sh\necho \"$*\" >> '" + dir + "/starts'\n" + run,
+                  true);
     qputenv("PATH", dir + ':' + m_oldPath);
 }
 
@@ -60,10 +58,8 @@ WineStarts::~WineStarts() { qputenv("PATH", m_oldPath); }
 
 QStringList WineStarts::starts() const
 {
-    QFile log(m_dir.filePath(QStringLiteral("starts")));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromLocal8Bit(ReadTestFile(m_dir.filePath(QStringLiteral("starts"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QByteArray RunWine(const QString &prefix, const QString &program, const QStringList &args, int *status)
@@ -82,8 +78,4 @@ QByteArray RunWine(const QString &prefix, const QString &program, const QStringL
     return process.readAllStandardOutput();
 }
 
-QByteArray WineStarts::lastImport() const
-{
-    QFile file(m_dir.filePath(QStringLiteral("last.reg")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray WineStarts::lastImport() const { return ReadTestFile(m_dir.filePath(QStringLiteral("last.reg"))); }

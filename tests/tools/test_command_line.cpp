@@ -1,3 +1,5 @@
+#include "tests/support/TestSupport.h"
+
 #include <QtTest>
 
 // The command line of the program and of skirmdeck-reg, run as the built programs: help and
@@ -70,22 +72,18 @@ private slots:
     // ~/.wine/system.reg is found by both, and the program says so on standard error.
     void bothUseTheHomePrefix()
     {
-        QVERIFY(QDir(m_home.path()).mkpath(".wine"));
-        QFile hive(m_home.filePath(".wine/system.reg"));
-        QVERIFY(hive.open(QIODevice::WriteOnly));
-        hive.write("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win32\n");
-        hive.close();
+        const QString hive = m_home.filePath(".wine/system.reg");
+        QVERIFY(QDir(m_home.path()).mkpath(".wine") && WriteTestFile(hive, HiveHeader(false)));
         const Run add = Start(SKIRMDECK_REG_BIN, {"add", "HKLM\\SOFTWARE\\Test", "/v", "X", "/d", "y"}, m_home.path());
         QCOMPARE(add.status, 0);
-        QVERIFY(hive.open(QIODevice::ReadOnly));
-        QVERIFY(hive.readAll().contains("\n[SOFTWARE\\\\Test] "));
+        QVERIFY(ReadTestFile(hive).contains("\n[SOFTWARE\\\\Test] "));
 
         QProcess program;
         program.setProcessEnvironment(Environment(m_home.path(), true));
         program.start(SKIRMDECK_BIN, QStringList());
         QVERIFY(program.waitForStarted());
         QString err;
-        const QString expected = "skirmdeck: settings file " + hive.fileName() + " (from ~/.wine)\n";
+        const QString expected = "skirmdeck: settings file " + hive + " (from ~/.wine)\n";
         QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromLocal8Bit(program.readAllStandardError())).contains(expected),
                                  60000);
         program.kill();

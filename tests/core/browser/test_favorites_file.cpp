@@ -2,6 +2,7 @@
 // never leave a cut file behind.
 #include "core/browser/FavoritesFile.h"
 #include "core/runtime/RuntimeError.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,12 +23,6 @@ QList<ServerRow> ManyServers(int count)
         rows.append(ServerRow{QStringLiteral("Server number %1 with a long name").arg(i),
                               QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256), "2346", "none", false, ""});
     return rows;
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList Flat(const QList<ServerRow> &rows)
@@ -54,12 +49,21 @@ int RunChild(const QString &mode, const QString &dir)
     try {
         file.Write(ManyServers(5000));
     } catch (const RuntimeError &e) {
-        const bool kept = FileBytes(file.path()) == FormatFavorites(ManyServers(2));
+        const bool kept = ReadTestFile(file.path()) == FormatFavorites(ManyServers(2));
         std::printf("%d %s\n", e.number(), kept ? "kept" : "cut");
         return 0;
     }
     std::puts("saved");
     return 1;
+}
+
+// A run of this program in the given child mode.
+void StartChild(QProcess &child, const char *mode, const QString &program, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kChildMode, mode);
+    child.setProcessEnvironment(env);
+    child.start(program, args);
 }
 
 } // namespace
@@ -103,7 +107,7 @@ private slots:
                                    {"Café ünd €", "10.0.0.2", "2346", "", false, ""},
                                    {"next", "10.0.0.3", "2346", "none", false, ""}};
         file.Write(odd);
-        QVERIFY(FileBytes(file.path()).startsWith("\"The \"\"Best\"\" Server\",\"10.0.0.1\",\"2346\",\"a,b\"\r\n"));
+        QVERIFY(ReadTestFile(file.path()).startsWith("\"The \"\"Best\"\" Server\",\"10.0.0.1\",\"2346\",\"a,b\"\r\n"));
         QCOMPARE(Flat(file.Read().records), Flat(odd));
 
         // A file carried over from Windows: Windows-1252 bytes that are not valid UTF-8.
@@ -121,35 +125,30 @@ private slots:
         const QList<ServerRow> old = ManyServers(3);
         file.Write(old);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(kChildMode, "loop");
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {dir.path()});
+        StartChild(child, "loop", QCoreApplication::applicationFilePath(), {dir.path()});
         QVERIFY(child.waitForReadyRead(20000));
         const QByteArray before = FormatFavorites(old);
         const QByteArray after = FormatFavorites(ManyServers(100000));
         // Read while saves run, then after a kill at an arbitrary point of one.
-        for (int delay : {150, 40, 90}) {
+        for (int delay : {150, 40, 90, 0}) {
             QTest::qWait(delay);
-            const QByteArray bytes = FileBytes(file.path());
+            if (delay == 0) {
+                child.kill();
+                QVERIFY(child.waitForFinished(20000));
+            }
+            const QByteArray bytes = ReadTestFile(file.path());
             QVERIFY(bytes == before || bytes == after);
         }
-        child.kill();
-        QVERIFY(child.waitForFinished(20000));
-        const QByteArray bytes = FileBytes(file.path());
-        QVERIFY(bytes == before || bytes == after);
     }
 
     void fullDeviceKeepsTheOldFile()
     {
         QTemporaryDir dir;
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(kChildMode, "full");
-        child.setProcessEnvironment(env);
         // A private 64 KiB file system over the folder: the larger save runs out of room.
-        child.start("unshare", {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\" && exec \"$2\" \"$1\"",
-                                "sh", dir.path(), QCoreApplication::applicationFilePath()});
+        StartChild(child, "full", "unshare",
+                   {"-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$1\" && exec \"$2\" \"$1\"", "sh",
+                    dir.path(), QCoreApplication::applicationFilePath()});
         QVERIFY(child.waitForFinished(30000));
         const QByteArray output = child.readAllStandardOutput().trimmed();
         if (child.exitCode() != 0 && output.isEmpty())

@@ -2,6 +2,7 @@
 #include "core/browser/ServerRefresh.h"
 #include "core/net/ProbeBatch.h"
 #include "core/net/StatusProbe.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/ScriptedMessageBox.h"
 
 #include <QElapsedTimer>
@@ -12,21 +13,14 @@
 
 namespace {
 
-const QHostAddress kLoopback(QHostAddress::LocalHost);
 const QRegularExpression kRoundTrip(QStringLiteral("^\\d+ms$"));
-
-// A UDP socket on loopback that plays a game server.
-struct Responder {
-    QUdpSocket socket;
-    Responder() { socket.bind(kLoopback, 0); }
-    QString port() const { return QString::number(socket.localPort()); }
-    void answer(quint16 probePort) { socket.writeDatagram("hello", kLoopback, probePort); }
-};
 
 ServerRow row(const QString &address, const QString &port, bool up = false)
 {
     return ServerRow{QStringLiteral("Server"), address, port, QString(), up, QStringLiteral("old")};
 }
+
+ServerRow row(const QString &address, quint16 port, bool up = false) { return row(address, QString::number(port), up); }
 
 QList<bool> upMarks(const QList<ServerRow> &rows)
 {
@@ -46,7 +40,7 @@ private slots:
     void allServersEndAsTheLoopLeavesThem()
     {
         ScriptedMessageBox boxes;
-        Responder game, silent;
+        UdpResponder game, silent;
         QList<ServerRow> rows{row("127.0.0.1", silent.port()), row("127.0.0.1", game.port()),
                               row("127.0.0.1", game.port()), row("127.0.0.1", silent.port(), true),
                               row("127.0.0.2", game.port(), true)};
@@ -75,7 +69,7 @@ private slots:
     void oneServer()
     {
         ScriptedMessageBox boxes;
-        Responder game, silent;
+        UdpResponder game, silent;
         QList<ServerRow> rows{row("127.0.0.1", silent.port()), row("127.0.0.1", game.port()),
                               row("127.0.0.2", game.port())};
         ServerRefresh refresh;
@@ -123,7 +117,7 @@ private slots:
     void oneRefreshAtATime()
     {
         ScriptedMessageBox boxes;
-        Responder game;
+        UdpResponder game;
         QList<ServerRow> rows{row("127.0.0.1", game.port()), row("127.0.0.2", game.port(), true)};
         QList<ServerRow> other{row("127.0.0.1", game.port(), true)};
         ServerRefresh refresh;
@@ -136,7 +130,7 @@ private slots:
                        refresh.UpdatePings(other),
                        refresh.UpdatePing(other, 0),
                        refresh.FillPings(other),
-                       refresh.ProbeServer(other, "127.0.0.1", game.port()),
+                       refresh.ProbeServer(other, "127.0.0.1", QString::number(game.port())),
                        refresh.busy()};
             game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()}));
         });

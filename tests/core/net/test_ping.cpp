@@ -112,8 +112,6 @@ private slots:
         const QStringList messages{"Error in PingServer 9 Subscript out of range",
                                    "Error in PingServer 13 Type mismatch"};
         QCOMPARE(boxes.texts(), messages + messages);
-        QCOMPARE(outcomes[1].pingedAddress.value_or(""), "127.0.0.1");
-        QCOMPARE(outcomes[3].text, "Offline");
 
         RecordingEcho echo;
         PingServers(addresses);

@@ -1,5 +1,6 @@
 // The probe socket against real sockets on loopback: a UDP responder, a TCP listener.
 #include "core/net/SocketControl.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/ProgramState.h"
 
 #include <QHostAddress>
@@ -12,13 +13,6 @@
 namespace {
 
 const QHostAddress kLoopback(QHostAddress::LocalHost);
-
-// A UDP socket on loopback that plays the probed server.
-struct Responder {
-    QUdpSocket socket;
-    Responder() { socket.bind(kLoopback, 0); }
-    quint16 port() const { return socket.localPort(); }
-};
 
 void aim(SocketControl &control, int32_t protocol, const QString &host, int32_t port)
 {
@@ -35,7 +29,7 @@ class TestSocketControl : public IsolatedTest {
 private slots:
     void datagramsFromTheProbedServerArrive()
     {
-        Responder server;
+        UdpResponder server;
         SocketControl control;
         QList<int> sizes;
         QList<QThread *> threads;
@@ -85,7 +79,7 @@ private slots:
     // is closed the same way.
     void closeInsideDataArrival()
     {
-        Responder server;
+        UdpResponder server;
         SocketControl control;
         int arrivals = 0;
         connect(&control, &SocketControl::DataArrival, this, [&](int) {

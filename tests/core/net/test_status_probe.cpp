@@ -3,25 +3,12 @@
 #include "core/net/ProbeBatch.h"
 #include "core/net/StatusProbe.h"
 #include "core/runtime/RuntimeError.h"
+#include "tests/core/net/UdpResponder.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
-
-namespace {
-
-const QHostAddress kLoopback(QHostAddress::LocalHost);
-
-// A UDP socket on loopback that plays a probed server.
-struct Responder {
-    QUdpSocket socket;
-    Responder() { socket.bind(kLoopback, 0); }
-    int32_t port() const { return socket.localPort(); }
-    void answer(quint16 probePort) { socket.writeDatagram("hello", kLoopback, probePort); }
-};
-
-} // namespace
 
 class TestStatusProbe : public QObject {
     Q_OBJECT
@@ -31,7 +18,7 @@ private slots:
     void oneProbeTakesItsIntervalAtOnce()
     {
         StatusProbe probe;
-        Responder server;
+        UdpResponder server;
         probe.setInterval(20000);
         QCOMPARE(probe.aim("127.0.0.1", server.port()), int32_t(SocketControl::sckOpen));
         QTimer::singleShot(50, this, [&] { probe.setInterval(100); });
@@ -52,7 +39,7 @@ private slots:
     // One socket per distinct target; each answer counts for its own target only.
     void manyProbesAtOnce()
     {
-        Responder first, second, silent, stranger;
+        UdpResponder first, second, silent, stranger;
         const ProbeTarget answering{"127.0.0.1", first.port()};
         const ProbeTarget byName{"localhost", second.port()};
         const ProbeTarget quiet{"127.0.0.1", silent.port()};

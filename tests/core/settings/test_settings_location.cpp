@@ -1,5 +1,6 @@
 #include "core/settings/CommandLine.h"
 #include "core/settings/SettingsLocation.h"
+#include "tests/support/TestSupport.h"
 
 #include <QtTest>
 
@@ -15,9 +16,8 @@ class TestSettingsLocation : public QObject {
     QString makeHive(const QString &folder) const
     {
         QDir().mkpath(path(folder));
-        QFile file(path(folder + "/system.reg"));
-        file.open(QIODevice::WriteOnly);
-        return file.fileName();
+        WriteTestFile(path(folder + "/system.reg"), {});
+        return path(folder + "/system.reg");
     }
 
 private slots:
@@ -77,12 +77,9 @@ private slots:
     {
         using cmdline::Program;
         const QString reg = makeHive("cl");
-        auto parsed = cmdline::Parse({"prog", "--registry", reg}, Program::Window, "d");
+        auto parsed = cmdline::Parse({"prog", "--registry", reg, "--prefix", path("cl")}, Program::Window, "d");
         QVERIFY(!parsed.exitStatus);
-        QCOMPARE(parsed.options.registry, reg);
-        parsed = cmdline::Parse({"prog", "--prefix", path("cl")}, Program::Window, "d");
-        QVERIFY(!parsed.exitStatus);
-        QCOMPARE(parsed.options.prefix, path("cl"));
+        QCOMPARE(parsed.options.registry + parsed.options.prefix, reg + path("cl"));
         // (Unknown options and a missing --registry file: see the programs' own test.)
         for (const QStringList &bad : {QStringList{"prog", "--prefix", path("home")}, QStringList{"prog", "--registry"},
                                        QStringList{"prog", "stray"}}) {

@@ -15,19 +15,18 @@ private slots:
     void startFolder()
     {
         const QStringList program{"skirmdeck"};
-        const auto none = Parse(program, Program::Window, {});
-        QVERIFY(!none.exitStatus);
-        QCOMPARE(none.options.startDir, QString());
-        const auto given = Parse(program + QStringList{"--start-dir", "favourites/here"}, Program::Window, {});
-        QVERIFY(!given.exitStatus);
-        QCOMPARE(given.options.startDir, QDir::current().absoluteFilePath("favourites/here"));
-
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        const auto menu = Parse(program + QStringList{"--start-in-data-dir"}, Program::Window, {});
+        const std::pair<QStringList, QString> cases[] = {
+            {{}, QString()},
+            {{"--start-dir", "favourites/here"}, QDir::current().absoluteFilePath("favourites/here")},
+            {{"--start-in-data-dir"}, data.path() + "/skirmdeck"}};
+        for (const auto &[arguments, startDir] : cases) {
+            const auto parsed = Parse(program + arguments, Program::Window, {});
+            QVERIFY(!parsed.exitStatus);
+            QCOMPARE(parsed.options.startDir, startDir);
+        }
         qunsetenv("XDG_DATA_HOME");
-        QVERIFY(!menu.exitStatus);
-        QCOMPARE(menu.options.startDir, data.path() + "/skirmdeck");
 
         const auto help = Parse(program + QStringList{"--help"}, Program::Window, {});
         QVERIFY(help.output.contains("--start-dir <folder>") && help.output.contains("--start-in-data-dir"));

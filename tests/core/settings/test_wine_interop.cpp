@@ -1,6 +1,7 @@
 #include "core/settings/CRegUtil.h"
 #include "core/settings/HiveFile.h"
 #include "tests/support/ProgramState.h"
+#include "tests/support/TestSupport.h"
 
 #include "tests/support/WineWatch.h"
 
@@ -13,12 +14,6 @@ namespace {
 
 const QString kGameKey = QStringLiteral("SOFTWARE\\Red Storm Entertainment\\RogueSpear");
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestWineInterop : public IsolatedTest {
@@ -27,21 +22,14 @@ class TestWineInterop : public IsolatedTest {
     QTemporaryDir m_dir;
     QString m_prefix;
 
-    // Runs a Wine program (or wineserver) in the test's prefix; returns its standard output.
-    QByteArray wine(const QString &program, const QStringList &args, int *status = nullptr)
+    // Runs a Wine program and waits for its server to end: Wine saves its registry then.
+    QByteArray wine(const QStringList &args, int *status = nullptr)
     {
-        return RunWine(m_prefix, program, args, status);
-    }
-
-    // Wine saves its registry when its server ends; wait for that before touching the files.
-    void waitForServer() { wine("wineserver", {"-w"}); }
-
-    QByteArray reg(const QStringList &args, int *status = nullptr)
-    {
-        const QByteArray out = wine("wine", QStringList{"reg"} + args, status);
-        waitForServer();
+        const QByteArray out = RunWine(m_prefix, "wine", args, status);
+        RunWine(m_prefix, "wineserver", {"-w"});
         return out;
     }
+    QByteArray reg(const QStringList &args, int *status = nullptr) { return wine(QStringList{"reg"} + args, status); }
 
 private slots:
     void initTestCase()
@@ -50,8 +38,7 @@ private slots:
             QSKIP("Wine is not installed");
         m_prefix = m_dir.filePath("prefix");
         int status = -1;
-        wine("wine", {"wineboot", "-i"}, &status);
-        waitForServer();
+        wine({"wineboot", "-i"}, &status);
         QCOMPARE(status, 0);
         QVERIFY(QFile::exists(m_prefix + "/system.reg"));
     }
@@ -60,7 +47,7 @@ private slots:
     void wineFilesRoundTrip()
     {
         for (const char *name : {"system.reg", "user.reg", "userdef.reg"}) {
-            const QByteArray text = readFile(m_prefix + "/" + name);
+            const QByteArray text = ReadTestFile(m_prefix + "/" + name);
             hive::ParseError error;
             const auto file = hive::HiveFile::parse(text, &error);
             QVERIFY2(file, qPrintable(QStringLiteral("%1 line %2").arg(name).arg(error.line)));
@@ -82,7 +69,8 @@ private slots:
             util.SaveSettingByte(HKEY_LOCAL_MACHINE, kGameKey, "Bytes", bytes);
             util.SaveSettingString(HKEY_LOCAL_MACHINE, kGameKey, "", "dflt");
         }
-        QVERIFY(readFile(hivePath).contains("\n[Software\\\\Wow6432Node\\\\Red Storm Entertainment\\\\RogueSpear] "));
+        QVERIFY(
+            ReadTestFile(hivePath).contains("\n[Software\\\\Wow6432Node\\\\Red Storm Entertainment\\\\RogueSpear] "));
 
         int status = -1;
         const QString key = "HKLM\\" + kGameKey;
@@ -95,7 +83,7 @@ private slots:
         const QString exported = m_dir.filePath("export.reg");
         reg({"export", key, QString("Z:" + exported).replace('/', '\\'), "/reg:32", "/y"}, &status);
         QCOMPARE(status, 0);
-        const QByteArray raw = readFile(exported);
+        const QByteArray raw = ReadTestFile(exported);
         const QString exportText = QString::fromUtf16(reinterpret_cast<const char16_t *>(raw.constData()),
                                                       raw.size() / 2);
         QVERIFY2(exportText.contains("\"PlayerName\"=\"Caf\u00e9 \u20ac \\\"q\\\" \\\\ \u4e2d\""),
@@ -112,11 +100,13 @@ private slots:
     void storeReadsWhatWineWrote()
     {
         const QString key = "HKLM\\" + kGameKey;
-        int status = -1;
-        reg({"add", key, "/v", "FromWine", "/t", "REG_SZ", "/d", "wine text", "/reg:32", "/f"}, &status);
-        QCOMPARE(status, 0);
-        reg({"add", key, "/v", "Count", "/t", "REG_DWORD", "/d", "7", "/reg:32", "/f"}, &status);
-        reg({"add", key, "/v", "Blob", "/t", "REG_BINARY", "/d", "0a0b0c", "/reg:32", "/f"}, &status);
+        for (const QStringList &value :
+             {QStringList{"FromWine", "REG_SZ", "wine text"}, QStringList{"Count", "REG_DWORD", "7"},
+              QStringList{"Blob", "REG_BINARY", "0a0b0c"}}) {
+            int status = -1;
+            reg({"add", key, "/v", value[0], "/t", value[1], "/d", value[2], "/reg:32", "/f"}, &status);
+            QCOMPARE(status, 0);
+        }
         CRegUtil util(m_prefix + "/system.reg");
         QCOMPARE(util.GetSettingString(HKEY_LOCAL_MACHINE, kGameKey, "fromwine"), QStringLiteral("wine text"));
         QCOMPARE(util.GetSettingLong(HKEY_LOCAL_MACHINE, kGameKey, "COUNT"), 7);

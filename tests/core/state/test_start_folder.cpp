@@ -1,9 +1,9 @@
 // The start folder (--start-dir and the data folder of the desktop entry): made when missing
 // and made current; a folder that cannot be made is named in the message with the reason.
 #include "core/state/StartFolder.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,9 +28,7 @@ private slots:
 
     void folderThatCannotBeMade()
     {
-        QFile file(m_dir.filePath("plain file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(WriteTestFile(m_dir.filePath("plain file"), {}));
         const QString folder = m_dir.filePath("plain file/favourites");
         const QString message = EnterStartFolder(folder);
         QVERIFY2(message.startsWith("cannot use \"" + folder + "\" as the start folder: "), qPrintable(message));

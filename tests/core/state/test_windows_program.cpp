@@ -20,10 +20,7 @@ class TestWindowsProgram : public QObject {
         root.mkpath("lib/wine");
         WriteTestFile(root.filePath("bin/wine"), "#!/bin/sh\n", true);
         for (const QString &loader : loaders)
-            WriteTestFile(root.filePath("lib/wine/" + loader),
-                          "\x7f"
-                          "ELF",
-                          true);
+            WriteTestFile(root.filePath("lib/wine/" + loader), "\177ELF", true);
         return root.filePath("bin/wine");
     }
 
@@ -64,8 +61,7 @@ private slots:
         QVERIFY(!WineRuns32Bit(m_dir.filePath("home/bin/wine")));
         // A 32-bit loader that cannot be run does not count.
         const QString noExec = wineInstall("noexec", {"wine64"});
-        QVERIFY(WriteTestFile(m_dir.filePath("noexec/lib/wine/wine"), "\x7f"
-                                                                      "ELF"));
+        QVERIFY(WriteTestFile(m_dir.filePath("noexec/lib/wine/wine"), "\177ELF"));
         QVERIFY(!WineRuns32Bit(noExec));
     }
 

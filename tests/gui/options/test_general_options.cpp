@@ -54,6 +54,8 @@ QStringList Replaced(const QStringList &lines, const QString &name, const QStrin
 
 QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSValues : kRB6Values; }
 
+QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+
 // The dialog opened on a hive prepared by the test, with every message box recorded.
 struct Opened {
     TempHive hive;
@@ -84,9 +86,9 @@ struct Opened {
         const int index = ref.mid(1).toInt();
         return ref.startsWith(QLatin1Char('g')) ? dlg->chkGameOpts.at(index) : dlg->chkGraphicOpts.at(index);
     }
-    void click(const QStringList &refs) const
+    void click(const QString &refs) const
     {
-        for (const QString &ref : refs)
+        for (const QString &ref : Words(refs))
             ClickOn(box(ref));
     }
 };
@@ -125,12 +127,6 @@ void ApplyResolution(QComboBox *combo, const QString &action)
         TypeOver(combo, action.mid(5));
 }
 
-QString ErrorText(const QString &context, int number)
-{
-    return context + QLatin1Char(' ') + RuntimeError::standardDescription(number) + QLatin1Char(' ') +
-           QString::number(number);
-}
-
 // Clicks on a dialog opened for a game, and what OK or Cancel leaves in the hive. Lists are
 // separated by blanks; changes are beyond the game key's name, '~' for the program's own key.
 struct WriteCase {
@@ -143,8 +139,6 @@ struct WriteCase {
     QString resolution; // "pick:" or "type:" and the text
     QString changes;
 };
-
-QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
 // A table stopped by a bad stored value: per box, game then graphic boxes, what is shown.
 struct StopCase {
@@ -204,7 +198,7 @@ private slots:
             QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
         }
 
-        opened.click(Words(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice));
+        opened.click(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
         for (int i = 0; i < c.exitClicks; ++i)
             ClickOn(opened.dlg->chkGameStart);
         ApplyResolution(opened.dlg->cboResolution, c.resolution);
@@ -233,14 +227,14 @@ private slots:
             {"RS game value missing", kRogueSpear, Without(kRSValues, "AlwaysRun"), rsGameStop, "11110000/111111111",
              "00000000/000000000", "10100000/101010101", "g4", "CDMusicOn=sz:True"},
             {"RS graphic value not on/off", kRogueSpear, Replaced(kRSValues, "ShowTooltips", "maybe"),
-             ErrorText("Error in LoadRSGraphicOpts", 13), "11111111/111111000", "00000000/000000000",
+             "Error in LoadRSGraphicOpts Type mismatch 13", "11111111/111111000", "00000000/000000000",
              "10101010/101010000", "x7", "RetainGunModels=sz:True"},
             // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
             {"RB6 game value missing", kRainbowSix, Without(kRB6Values, "autotarget"),
-             ErrorText("Error in LoadRB6GameOpts", 13), "11100000/100000001", "00000000/011111110", "10000000/10", "g5",
-             "InvertMouse=sz:True"},
+             "Error in LoadRB6GameOpts Type mismatch 13", "11100000/100000001", "00000000/011111110", "10000000/10",
+             "g5", "InvertMouse=sz:True"},
             {"RB6 graphic value empty", kEagleWatch, Replaced(kRB6Values, "ShowFog", ""),
-             ErrorText("Error in LoadRB6GraphicOpts", 13), "11111110/100000000", "00000001/000000000",
+             "Error in LoadRB6GraphicOpts Type mismatch 13", "11111110/100000000", "00000001/000000000",
              "1000101/000000000", "x8", "FullScreen=sz:True"},
         };
         for (const StopCase &c : cases)
@@ -260,7 +254,7 @@ private slots:
         // The rest of the opening went on: the exit option is loaded and clicks count again.
         QVERIFY(dlg.chkGameStart->isChecked());
 
-        opened.click({c.clickAfter});
+        opened.click(c.clickAfter);
         ClickOn(opened.dlg->cmdOk);
         QCOMPARE(opened.messages.texts(), QStringList{c.message});
         QCOMPARE(opened.changes(), QStringList{ShortKeyOf(c.game) + c.written});
@@ -281,12 +275,12 @@ private slots:
         Opened opened(game, FamilyValues(game) << Sz("VideoResolution", "640x480"), ownValues);
         gUnloadOnStart = true;
 
-        QCOMPARE(opened.messages.texts(), QStringList{ErrorText("Error Reading Registry Values", 13)});
+        QCOMPARE(opened.messages.texts(), QStringList{"Error Reading Registry Values Type mismatch 13"});
         QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(game) ? kRSChecks : kRB6Checks);
         QVERIFY(!opened.dlg->chkGameStart->isChecked());
 
         // The loading flag stays set, so these clicks are not taken as changes.
-        opened.click({"g0", "g2", "x0", "x8"});
+        opened.click("g0 g2 x0 x8");
         ClickOn(opened.dlg->cmdOk);
 
         QCOMPARE(opened.messages.texts().size(), 1);

@@ -37,11 +37,11 @@ QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char
 const QStringList &OptNames(const QString &game) { return IsRSFamily(game) ? kRSNames : kRB6Names; }
 
 // Stored option texts, one letter per box: T "True", F "False", t "true", 1 "1", 0 "0",
-// x "yes" (no on/off text), e "" (an empty text), '-' or ' ' nothing stored.
+// e "" (an empty text), '-' or ' ' nothing stored.
 QString StoredText(QChar code)
 {
-    static const QHash<QChar, QString> texts{{'T', "True"}, {'F', "False"}, {'t', "true"}, {'1', "1"},
-                                             {'0', "0"},    {'x', "yes"},   {'e', ""}};
+    static const QHash<QChar, QString> texts{{'T', "True"}, {'F', "False"}, {'t', "true"},
+                                             {'1', "1"},    {'0', "0"},     {'e', ""}};
     return texts.value(code);
 }
 bool StoredOn(QChar code) { return code == 'T' || code == 't' || code == '1'; }

@@ -5,31 +5,8 @@
 
 #include <QDesktopServices>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTest>
-
-namespace {
-
-// Records every web page it is asked to open; answers with a preset result.
-class RecordingOpener {
-public:
-    explicit RecordingOpener(bool result)
-        : m_previous(setUrlOpener([this, result](const QUrl &url) {
-              opened.append(url);
-              return result;
-          }))
-    {
-    }
-    ~RecordingOpener() { setUrlOpener(m_previous); }
-    RecordingOpener(const RecordingOpener &) = delete;
-    RecordingOpener &operator=(const RecordingOpener &) = delete;
-
-    QList<QUrl> opened;
-
-private:
-    UrlOpener m_previous;
-};
-
-} // namespace
 
 // Stands in for the user's browser behind the desktop's URL handling.
 class BrowserStandIn : public QObject {
@@ -72,17 +49,22 @@ private slots:
     {
         for (bool opens : {true, false}) {
             ScriptedMessageBox messages;
-            RecordingOpener opener(opens);
+            QList<QUrl> opened;
+            const UrlOpener previous = setUrlOpener([&](const QUrl &url) {
+                opened.append(url);
+                return opens;
+            });
+            const auto restore = qScopeGuard([&] { setUrlOpener(previous); });
             frmAbout about;
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about));
             // Only a left click on the picture counts, and each one opens the page.
             QTest::mouseClick(about.ImgAbout, Qt::RightButton);
-            QVERIFY(opener.opened.isEmpty());
+            QVERIFY(opened.isEmpty());
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton, {}, QPoint(5, 230));
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton);
 
-            QCOMPARE(opener.opened, QList<QUrl>(2, QUrl(SKIRMDECK_HOMEPAGE)));
+            QCOMPARE(opened, QList<QUrl>(2, QUrl(SKIRMDECK_HOMEPAGE)));
             QVERIFY(about.isVisible());
             const QString failed = "Error opening URL 5 No program could open " SKIRMDECK_HOMEPAGE;
             QCOMPARE(messages.texts(), opens ? QStringList() : QStringList(2, failed));

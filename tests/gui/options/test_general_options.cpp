@@ -54,6 +54,8 @@ QStringList Replaced(const QStringList &lines, const QString &name, const QStrin
 
 QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSValues : kRB6Values; }
 
+QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+
 // The dialog opened on a hive prepared by the test, with every message box recorded.
 struct Opened {
     TempHive hive;
@@ -84,9 +86,9 @@ struct Opened {
         const int index = ref.mid(1).toInt();
         return ref.startsWith(QLatin1Char('g')) ? dlg->chkGameOpts.at(index) : dlg->chkGraphicOpts.at(index);
     }
-    void click(const QStringList &refs) const
+    void click(const QString &refs) const
     {
-        for (const QString &ref : refs)
+        for (const QString &ref : Words(refs))
             ClickOn(box(ref));
     }
 };
@@ -125,13 +127,32 @@ void ApplyResolution(QComboBox *combo, const QString &action)
         TypeOver(combo, action.mid(5));
 }
 
-QString ErrorText(const QString &context, int number)
-{
-    return context + QLatin1Char(' ') + RuntimeError::standardDescription(number) + QLatin1Char(' ') +
-           QString::number(number);
-}
+// Clicks on a dialog opened for a game, and what OK or Cancel leaves in the hive. Lists are
+// separated by blanks; changes are beyond the game key's name, '~' for the program's own key.
+struct WriteCase {
+    const char *name;
+    QString game;
+    bool ok;
+    QString storedResolution; // null: no value
+    QString clickOnce, clickTwice;
+    int exitClicks;
+    QString resolution; // "pick:" or "type:" and the text
+    QString changes;
+};
+
+// A table stopped by a bad stored value: per box, game then graphic boxes, what is shown.
+struct StopCase {
+    const char *name;
+    QString game;
+    QStringList values;
+    QString message, captions, hidden, checks; // checks of the shown boxes
+    QString clickAfter;                        // a box of the stopped table: its clicks still count
+    QString written;
+};
 
 } // namespace
+Q_DECLARE_METATYPE(WriteCase)
+Q_DECLARE_METATYPE(StopCase)
 
 class TestGeneralOptions : public QObject {
     Q_OBJECT
@@ -141,78 +162,55 @@ private slots:
 
     void writesOnlyWhatChanged_data()
     {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("storedResolution"); // null: no value
-        QTest::addColumn<QStringList>("clickOnce");
-        QTest::addColumn<QStringList>("clickTwice");
-        QTest::addColumn<int>("exitClicks");
-        QTest::addColumn<QString>("resolution");
-        QTest::addColumn<QStringList>("changes"); // beyond the game key's name, as the hive shows them
-
-        QTest::newRow("Rogue Spear") << kRogueSpear << true << "800x600" << QStringList{"g0", "g3", "x8"}
-                                     << QStringList{"g1", "x2"} << 2 << "pick:1028x1024"
-                                     << QStringList{"AlwaysRun=sz:True", "FullScreen=sz:False",
-                                                    "PlayIntroMovie=sz:False", "VideoResolution=sz:1028x1024",
-                                                    "~UnloadOnStart=sz:True"};
-        QTest::newRow("Urban Operations")
-            << kUrbanOperations << true << "800x600" << QStringList{"x7", "x4"} << QStringList{"g7"} << 1 << "type:1024"
-            << QStringList{"DynamicLighting=sz:False", "RetainGunModels=sz:True", "VideoResolution=sz:1024",
-                           "~UnloadOnStart=sz:False"};
-        // A stored text outside the list is shown as it is.
-        QTest::newRow("Rainbow Six") << kRainbowSix << true << "1366x768" << QStringList{"g3", "g6", "x0"}
-                                     << QStringList{"x8"} << 2 << ""
-                                     << QStringList{"MusicOn=sz:True", "ShowFog=sz:False", "SoftwareOnly=sz:False",
-                                                    "~UnloadOnStart=sz:True"};
-        QTest::newRow("Eagle Watch") << kEagleWatch << true << QString() << QStringList{"g5", "x8"} << QStringList{}
-                                     << 1 << ""
-                                     << QStringList{"FullScreen=sz:True", "InvertMouse=sz:True",
-                                                    "VideoResolution=sz:", "~UnloadOnStart=sz:False"};
-        QTest::newRow("Eagle Watch cancelled") << kEagleWatch << false << QString() << QStringList{"g2", "x0"}
-                                               << QStringList{"x8"} << 1 << "type:800x600" << QStringList{};
-        // A dialog opened for no known game has shown nothing of the stored settings.
-        QTest::newRow("no game") << QString() << true << "800x600" << QStringList{"g0", "x0"} << QStringList{} << 1
-                                 << "type:640x480" << QStringList{};
+        QTest::addColumn<WriteCase>("c");
+        const WriteCase cases[] = {
+            {"Rogue Spear", kRogueSpear, true, "800x600", "g0 g3 x8", "g1 x2", 2, "pick:1028x1024",
+             "AlwaysRun=sz:True FullScreen=sz:False PlayIntroMovie=sz:False VideoResolution=sz:1028x1024 "
+             "~UnloadOnStart=sz:True"},
+            {"Urban Operations", kUrbanOperations, true, "800x600", "x7 x4", "g7", 1, "type:1024",
+             "DynamicLighting=sz:False RetainGunModels=sz:True VideoResolution=sz:1024 ~UnloadOnStart=sz:False"},
+            // A stored text outside the list is shown as it is.
+            {"Rainbow Six", kRainbowSix, true, "1366x768", "g3 g6 x0", "x8", 2, "",
+             "MusicOn=sz:True ShowFog=sz:False SoftwareOnly=sz:False ~UnloadOnStart=sz:True"},
+            {"Eagle Watch", kEagleWatch, true, QString(), "g5 x8", "", 1, "",
+             "FullScreen=sz:True InvertMouse=sz:True VideoResolution=sz: ~UnloadOnStart=sz:False"},
+            {"Eagle Watch cancelled", kEagleWatch, false, QString(), "g2 x0", "x8", 1, "type:800x600", ""},
+            // A dialog opened for no known game has shown nothing of the stored settings.
+            {"no game", QString(), true, "800x600", "g0 x0", "", 1, "type:640x480", ""},
+        };
+        for (const WriteCase &c : cases)
+            QTest::newRow(c.name) << c;
     }
 
     void writesOnlyWhatChanged()
     {
-        QFETCH(QString, game);
-        QFETCH(bool, ok);
-        QFETCH(QString, storedResolution);
-        QFETCH(QStringList, clickOnce);
-        QFETCH(QStringList, clickTwice);
-        QFETCH(int, exitClicks);
-        QFETCH(QString, resolution);
-        QFETCH(QStringList, changes);
-        QStringList values = FamilyValues(game);
-        if (!storedResolution.isNull())
-            values << Sz("VideoResolution", storedResolution);
+        QFETCH(WriteCase, c);
+        QStringList values = FamilyValues(c.game);
+        if (!c.storedResolution.isNull())
+            values << Sz("VideoResolution", c.storedResolution);
         // "true" in lower case: any rewrite of it, even to the same setting, would show.
-        Opened opened(game, values, {Sz("UnloadOnStart", "true")});
+        Opened opened(c.game, values, {Sz("UnloadOnStart", "true")});
         gUnloadOnStart = true;
-        if (!game.isEmpty()) {
+        if (!c.game.isEmpty()) {
             QVERIFY(opened.dlg->chkGameStart->isChecked());
-            QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(game) ? kRSChecks : kRB6Checks);
-            QCOMPARE(HiddenMask(*opened.dlg), IsRSFamily(game) ? "00000000/000000000" : "00000001/011111110");
-            QCOMPARE(opened.dlg->cboResolution->currentText(), storedResolution);
+            QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
+            QCOMPARE(HiddenMask(*opened.dlg), IsRSFamily(c.game) ? "00000000/000000000" : "00000001/011111110");
+            QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
         }
 
-        opened.click(clickOnce);
-        opened.click(clickTwice);
-        opened.click(clickTwice);
-        for (int i = 0; i < exitClicks; ++i)
+        opened.click(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
+        for (int i = 0; i < c.exitClicks; ++i)
             ClickOn(opened.dlg->chkGameStart);
-        ApplyResolution(opened.dlg->cboResolution, resolution);
-        ClickOn(ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell);
+        ApplyResolution(opened.dlg->cboResolution, c.resolution);
+        ClickOn(c.ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell);
 
         QCOMPARE(opened.messages.texts(), QStringList());
-        QCOMPARE(opened.dlg->result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
-        if (changes.isEmpty())
+        QCOMPARE(opened.dlg->result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
+        if (c.changes.isEmpty())
             QCOMPARE(opened.hive.read(), opened.hiveBefore);
         QStringList expected;
-        for (const QString &change : changes)
-            expected << (change.startsWith(QLatin1Char('~')) ? kOwn + change.mid(1) : ShortKeyOf(game) + change);
+        for (const QString &change : Words(c.changes))
+            expected << (change.startsWith(QLatin1Char('~')) ? kOwn + change.mid(1) : ShortKeyOf(c.game) + change);
         expected.sort();
         QCOMPARE(opened.changes(), expected);
         // The launcher's flag follows what is stored, and only OK stores it.
@@ -223,74 +221,43 @@ private slots:
 
     void badOptionValueStopsThatTable_data()
     {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<QStringList>("values");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("captions"); // per box, game then graphic: 1 for a caption
-        QTest::addColumn<QString>("hidden");
-        QTest::addColumn<QString>("checks");     // of the shown boxes
-        QTest::addColumn<QString>("clickAfter"); // a box of the stopped table: its clicks still count
-        QTest::addColumn<QString>("written");
-
-        const QString rsGameStop = QString("Error in LoadRSGameOpts\r\nType mismatch\r\n13\r\n");
-        QTest::newRow("RS game value missing")
-            << kRogueSpear << Without(kRSValues, "AlwaysRun") << rsGameStop + "3\r\nAlways Run\r\nAlwaysRun"
-            << "11110000/111111111"
-            << "00000000/000000000"
-            << "10100000/101010101"
-            << "g4"
-            << "CDMusicOn=sz:True";
-        QTest::newRow("RS graphic value not on/off")
-            << kRogueSpear << Replaced(kRSValues, "ShowTooltips", "maybe")
-            << ErrorText("Error in LoadRSGraphicOpts", 13) << "11111111/111111000"
-            << "00000000/000000000"
-            << "10101010/101010000"
-            << "x7"
-            << "RetainGunModels=sz:True";
-        // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
-        QTest::newRow("RB6 game value missing") << kRainbowSix << Without(kRB6Values, "autotarget")
-                                                << ErrorText("Error in LoadRB6GameOpts", 13) << "11100000/100000001"
-                                                << "00000000/011111110"
-                                                << "10000000/10"
-                                                << "g5"
-                                                << "InvertMouse=sz:True";
-        QTest::newRow("RB6 graphic value empty") << kEagleWatch << Replaced(kRB6Values, "ShowFog", "")
-                                                 << ErrorText("Error in LoadRB6GraphicOpts", 13) << "11111110/100000000"
-                                                 << "00000001/000000000"
-                                                 << "1000101/000000000"
-                                                 << "x8"
-                                                 << "FullScreen=sz:True";
+        QTest::addColumn<StopCase>("c");
+        const QString rsGameStop = "Error in LoadRSGameOpts\r\nType mismatch\r\n13\r\n3\r\nAlways Run\r\nAlwaysRun";
+        const StopCase cases[] = {
+            {"RS game value missing", kRogueSpear, Without(kRSValues, "AlwaysRun"), rsGameStop, "11110000/111111111",
+             "00000000/000000000", "10100000/101010101", "g4", "CDMusicOn=sz:True"},
+            {"RS graphic value not on/off", kRogueSpear, Replaced(kRSValues, "ShowTooltips", "maybe"),
+             "Error in LoadRSGraphicOpts Type mismatch 13", "11111111/111111000", "00000000/000000000",
+             "10101010/101010000", "x7", "RetainGunModels=sz:True"},
+            // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
+            {"RB6 game value missing", kRainbowSix, Without(kRB6Values, "autotarget"),
+             "Error in LoadRB6GameOpts Type mismatch 13", "11100000/100000001", "00000000/011111110", "10000000/10",
+             "g5", "InvertMouse=sz:True"},
+            {"RB6 graphic value empty", kEagleWatch, Replaced(kRB6Values, "ShowFog", ""),
+             "Error in LoadRB6GraphicOpts Type mismatch 13", "11111110/100000000", "00000001/000000000",
+             "1000101/000000000", "x8", "FullScreen=sz:True"},
+        };
+        for (const StopCase &c : cases)
+            QTest::newRow(c.name) << c;
     }
 
     void badOptionValueStopsThatTable()
     {
-        QFETCH(QString, game);
-        QFETCH(QStringList, values);
-        QFETCH(QString, message);
-        QFETCH(QString, captions);
-        QFETCH(QString, hidden);
-        QFETCH(QString, checks);
-        QFETCH(QString, clickAfter);
-        QFETCH(QString, written);
-        Opened opened(game, values << Sz("VideoResolution", "800x600"), {Sz("UnloadOnStart", "True")});
+        QFETCH(StopCase, c);
+        Opened opened(c.game, c.values + QStringList{Sz("VideoResolution", "800x600")}, {Sz("UnloadOnStart", "True")});
         const frmGeneralOptions &dlg = *opened.dlg;
 
-        QCOMPARE(opened.messages.texts(), QStringList{message});
-        const ShownMessage &shown = opened.messages.shown().first();
-        QCOMPARE(shown.title, QString("Skirmdeck"));
-        QCOMPARE(shown.buttons, MsgButtons::OK);
-        QCOMPARE(shown.icon, MsgIcon::None);
-
-        QCOMPARE(CaptionMask(dlg), captions);
-        QCOMPARE(HiddenMask(dlg), hidden);
-        QCOMPARE(ShownChecks(dlg), checks);
+        QCOMPARE(opened.messages.texts(), QStringList{c.message});
+        QCOMPARE(CaptionMask(dlg), c.captions);
+        QCOMPARE(HiddenMask(dlg), c.hidden);
+        QCOMPARE(ShownChecks(dlg), c.checks);
         // The rest of the opening went on: the exit option is loaded and clicks count again.
         QVERIFY(dlg.chkGameStart->isChecked());
 
-        opened.click({clickAfter});
+        opened.click(c.clickAfter);
         ClickOn(opened.dlg->cmdOk);
-        QCOMPARE(opened.messages.texts(), QStringList{message});
-        QCOMPARE(opened.changes(), QStringList{ShortKeyOf(game) + written});
+        QCOMPARE(opened.messages.texts(), QStringList{c.message});
+        QCOMPARE(opened.changes(), QStringList{ShortKeyOf(c.game) + c.written});
     }
 
     void badUnloadOnStartStopsRecordingClicks_data()
@@ -308,12 +275,12 @@ private slots:
         Opened opened(game, FamilyValues(game) << Sz("VideoResolution", "640x480"), ownValues);
         gUnloadOnStart = true;
 
-        QCOMPARE(opened.messages.texts(), QStringList{ErrorText("Error Reading Registry Values", 13)});
+        QCOMPARE(opened.messages.texts(), QStringList{"Error Reading Registry Values Type mismatch 13"});
         QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(game) ? kRSChecks : kRB6Checks);
         QVERIFY(!opened.dlg->chkGameStart->isChecked());
 
         // The loading flag stays set, so these clicks are not taken as changes.
-        opened.click({"g0", "g2", "x0", "x8"});
+        opened.click("g0 g2 x0 x8");
         ClickOn(opened.dlg->cmdOk);
 
         QCOMPARE(opened.messages.texts().size(), 1);

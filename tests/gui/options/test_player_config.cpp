@@ -44,6 +44,17 @@ NamedValues StoredValues(const TempHive &hive, const QString &game)
     return out;
 }
 
+// Name, clan, primary, secondary, kit 1, kit 2, as stored; a null text: no value.
+NamedValues Loadout(const QStringList &texts)
+{
+    static const QStringList names = {kName, kClan, kWeapon1, kWeapon2, kItem1, kItem2};
+    NamedValues values;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        if (!texts[i].isNull())
+            values.insert(names[i], texts[i]);
+    return values;
+}
+
 QList<QComboBox *> Lists(const frmPlayerConfig &dialog)
 {
     return {dialog.cboPrimary, dialog.cboSecondary, dialog.cboKit1, dialog.cboKit2};
@@ -96,49 +107,25 @@ private slots:
         const QString keep;
 
         QTest::newRow("Rogue Spear: every slot changed, same item in both kit slots")
-            << kRogueSpear << NamedValues{{kName, "Ding"},
-                                          {kClan, "RSE"},
-                                          {kWeapon1, "pw_mp5sd.wpn"},
-                                          {kWeapon2, "sw_de357.wpn"},
-                                          {kItem1, "C4.eq"},
-                                          {kItem2, "largebreach.eq"}}
+            << kRogueSpear << Loadout({"Ding", "RSE", "pw_mp5sd.wpn", "sw_de357.wpn", "C4.eq", "largebreach.eq"})
             << QStringList{"HK MP5SD5", "0.357 Desert Eagle", "C4", "Breaching Charge"}
             << QStringList{"Chavez", "", "Barret 82A1", "Empty", "HBS Jammer", "HBS Jammer"}
-            << NamedValues{{kName, "Chavez"},
-                           {kClan, ""},
-                           {kWeapon1, "pw_barrett.wpn"},
-                           {kWeapon2, "none.wpn"},
-                           {kItem1, "hbsensorjammer.eq"},
-                           {kItem2, "hbsensorjammer.eq"}};
-
+            << Loadout({"Chavez", "", "pw_barrett.wpn", "none.wpn", "hbsensorjammer.eq", "hbsensorjammer.eq"});
         QTest::newRow("Urban Operations: RS lists and clan, an untouched empty slot stays unwritten")
-            << kUrbanOperations << NamedValues{{kName, "Loiselle"}} << QStringList{"", "", "", ""}
+            << kUrbanOperations << Loadout({"Loiselle"}) << QStringList{"", "", "", ""}
             << QStringList{keep, "UO Clan", "M4 Carbine", ".50 Desert Eagle", "Empty", keep}
-            << NamedValues{{kName, "Loiselle"},
-                           {kClan, "UO Clan"},
-                           {kWeapon1, "pw_car15.wpn"},
-                           {kWeapon2, "sw_50.wpn"},
-                           {kItem1, "none.eq"}};
-
+            << Loadout({"Loiselle", "UO Clan", "pw_car15.wpn", "sw_50.wpn", "none.eq"});
         QTest::newRow("Rainbow Six: names of other games show empty and are kept, clan not written")
             << kRainbowSix
-            << NamedValues{{kName, "Price"},        {kClan, "Old Clan"},        {kWeapon1, "pw_m14.wpn"},
-                           {kWeapon2, "sw_40.wpn"}, {kItem1, "largebreach.eq"}, {kItem2, "largeBreach.eq"}}
+            << Loadout({"Price", "Old Clan", "pw_m14.wpn", "sw_40.wpn", "largebreach.eq", "largeBreach.eq"})
             << QStringList{"", "HK .40 USP", "", "Breaching Charge"}
             << QStringList{"", "Typed Clan", keep, keep, "Frags", keep}
-            << NamedValues{
-                   {kName, ""},         {kClan, "Old Clan"},       {kWeapon1, "pw_m14.wpn"}, {kWeapon2, "sw_40.wpn"},
-                   {kItem1, "frag.eq"}, {kItem2, "largeBreach.eq"}};
-
+            << Loadout({"", "Old Clan", "pw_m14.wpn", "sw_40.wpn", "frag.eq", "largeBreach.eq"});
         QTest::newRow("Eagle Watch: own weapon names, RB6 kit without smokes, clan not written")
-            << kEagleWatch << NamedValues{{kWeapon1, "pw_g36k.wpn"}, {kWeapon2, "sw_50.wpn"}, {kItem1, "smoke.eq"}}
+            << kEagleWatch << Loadout({keep, keep, "pw_g36k.wpn", "sw_50.wpn", "smoke.eq"})
             << QStringList{"G36", "DE .50", "", ""}
             << QStringList{"Noronha", "Typed Clan", "G3", keep, "HBS", "Breaching Charge"}
-            << NamedValues{{kName, "Noronha"},
-                           {kWeapon1, "pw_g3a3.wpn"},
-                           {kWeapon2, "sw_50.wpn"},
-                           {kItem1, "hbsensor.eq"},
-                           {kItem2, "largeBreach.eq"}};
+            << Loadout({"Noronha", keep, "pw_g3a3.wpn", "sw_50.wpn", "hbsensor.eq", "largeBreach.eq"});
     }
 
     // Cancel first (nothing may change), then the same edits with OK.
@@ -161,8 +148,6 @@ private slots:
 
         frmPlayerConfig dialog;
         QCOMPARE(ListTexts(dialog), shown);
-        QCOMPARE(dialog.cboPrimary->itemText(0) == "Empty" && dialog.cboSecondary->itemText(0) == "Empty",
-                 IsRSFamily(game));
         QCOMPARE(dialog.txtPlayerName->text(), stored.value(kName));
         QCOMPARE(dialog.txtClanName->isHidden(), !IsRSFamily(game));
         QCOMPARE(dialog.txtClanName->text(), IsRSFamily(game) ? stored.value(kClan) : QString());
@@ -215,16 +200,15 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expectedWeapon1");
 
-        QTest::newRow("display name in lower case") << kRogueSpear << "hk mp5a5"
-                                                    << "pw_mp5sd.wpn";
-        QTest::newRow("trailing blank") << kRainbowSix << "M16 "
-                                        << "pw_mp5sd.wpn";
-        QTest::newRow("name from another game's list") << kRainbowSix << "HK MP5SD5"
-                                                       << "pw_mp5sd.wpn";
-        QTest::newRow("exact display name") << kRogueSpear << "HK MP5A5"
-                                            << "pw_mp5.wpn";
-        QTest::newRow("exact, another file name in RS lists") << kEagleWatch << "CAR15"
-                                                              << "pw_car15.wpn";
+        const auto row = [](const char *name, const QString &game, const QString &typed, const QString &stored) {
+            QTest::newRow(name) << game << typed << stored;
+        };
+        row("display name in lower case", kRogueSpear, "hk mp5a5", "pw_mp5sd.wpn");
+        row("trailing blank", kRainbowSix, "M16 ", "pw_mp5sd.wpn");
+        row("name from another game's list", kRainbowSix, "HK MP5SD5", "pw_mp5sd.wpn");
+        row("the Rogue Spear family's Empty", kEagleWatch, "Empty", "pw_mp5sd.wpn");
+        row("exact display name", kRogueSpear, "HK MP5A5", "pw_mp5.wpn");
+        row("exact, another file name in RS lists", kEagleWatch, "CAR15", "pw_car15.wpn");
     }
 
     // Typed on the keyboard and confirmed with Return, as a player would.
@@ -264,8 +248,6 @@ private slots:
               "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1", "LoadKitItem2"})
             expected << QString("Error in ") + QLatin1String(procedure) + error;
         QCOMPARE(session.messages.texts(), expected);
-        for (const ShownMessage &shown : session.messages.shown())
-            QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
         // Loading went on past the failing procedures.
         QCOMPARE(dialog.txtPlayerName->text(), QString("Ding"));
         QVERIFY(!dialog.txtClanName->isHidden());

@@ -27,30 +27,21 @@ const QStringList kRSNames = {
     "MultiplayerRandomTeams",       "MultiplayerRandomInsertions", "MultiplayerUseKitRestrictions",
     "MultiplayerDisplayNamesOnMap", "MultiplayerAnnounceGames",    "MultiplayerAllowArmPatch",
     "MultiplayerRequirePassword"};
-const QStringList kRB6Names = {"MultiplayerBehindFirewall",
-                               "MultiplayerUseVoice",
-                               "MultiplayerAllowVoice",
-                               "MultiplayerAnnounceGames",
-                               "MultiplayerOnLan",
-                               "MultiplayerAutotargetting",
-                               "",
-                               "",
-                               "",
-                               "",
-                               "",
-                               "",
-                               "MultiplayerRequirePassword"};
+const QStringList kRB6Names = QStringList{"MultiplayerBehindFirewall", "MultiplayerUseVoice",
+                                          "MultiplayerAllowVoice",     "MultiplayerAnnounceGames",
+                                          "MultiplayerOnLan",          "MultiplayerAutotargetting"} +
+                              QStringList(6, QString()) + QStringList{"MultiplayerRequirePassword"};
 
 QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1); }
 const QStringList &OptNames(const QString &game) { return IsRSFamily(game) ? kRSNames : kRB6Names; }
 
 // Stored option texts, one letter per box: T "True", F "False", t "true", 1 "1", 0 "0",
-// x "yes" (no on/off text), e "" (an empty text), '-' or ' ' nothing stored.
+// e "" (an empty text), '-' or ' ' nothing stored.
 QString StoredText(QChar code)
 {
-    static const QHash<QChar, QString> texts{{'T', "True"}, {'F', "False"}, {'t', "true"}, {'1', "1"},
-                                             {'0', "0"},    {'x', "yes"},   {'e', ""}};
+    static const QHash<QChar, QString> texts{{'T', "True"}, {'F', "False"}, {'t', "true"},
+                                             {'1', "1"},    {'0', "0"},     {'e', ""}};
     return texts.value(code);
 }
 bool StoredOn(QChar code) { return code == 'T' || code == 't' || code == '1'; }
@@ -77,11 +68,31 @@ QString NumChange(const QString &game, const QString &name, int number)
     return Change(game, name, "dword:" + QString::number(number));
 }
 
+// The controls only the Rogue Spear family shows.
+QList<QWidget *> RSOnly(const frmServerConfig &dlg)
+{
+    QList<QWidget *> rsOnly = {dlg.cboMaxPlayers, dlg.lblMaxPlayers, dlg.cboGameLength, dlg.lblGameLength};
+    for (int i = 6; i < 12; ++i)
+        rsOnly << dlg.chkServerOpts[i];
+    return rsOnly;
+}
+
+// Numbers typed into the two lists and what OK stores: players, blue, gold, seconds (-1: nothing).
+struct NumberCase {
+    const char *name;
+    QString game;
+    int storedSeconds; // -1: nothing stored
+    QString shownMinutes, typedMinutes /* null: as shown */, typedPlayers;
+    QList<int> afterwards;
+    bool mismatch;
+};
+
 const QString kStoredName = "Stored Server";
 const QString kStoredMOTD = "Stored MOTD";
 const QString kStoredPW = "storedpw";
 
 } // namespace
+Q_DECLARE_METATYPE(NumberCase)
 
 class TestServerConfig : public QObject {
     Q_OBJECT
@@ -172,10 +183,7 @@ private slots:
         QCOMPARE(dlg.txtPW->isEnabled(), StoredOn(stored[12]));
         QCOMPARE(QStringList({dlg.txtServername->text(), dlg.txtMOTD->text(), dlg.txtPW->text()}),
                  QStringList({kStoredName, kStoredMOTD, kStoredPW}));
-        QList<QWidget *> rsOnly = {dlg.cboMaxPlayers, dlg.lblMaxPlayers, dlg.cboGameLength, dlg.lblGameLength};
-        for (int i = 6; i < 12; ++i)
-            rsOnly << dlg.chkServerOpts[i];
-        for (QWidget *w : rsOnly)
+        for (QWidget *w : RSOnly(dlg))
             QCOMPARE(w->isHidden(), !IsRSFamily(game));
         for (int index : clicks) {
             ClickOn(dlg.chkServerOpts[index]);
@@ -195,60 +203,41 @@ private slots:
 
     void typedNumbersAreStoredAsTyped_data()
     {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<int>("storedSeconds"); // -1: nothing stored
-        QTest::addColumn<QString>("shownMinutes");
-        QTest::addColumn<QString>("typedMinutes"); // null: as shown
-        QTest::addColumn<QString>("typedPlayers");
-        QTest::addColumn<QList<int>>("afterwards"); // players, blue, gold, seconds; -1: nothing stored
-        QTest::addColumn<QString>("message");
-
-        const QString rs = kRogueSpear, uo = kUrbanOperations, none;
-        const QString mismatch = "Error in WriteRSServerOptsType mismatch 13";
+        QTest::addColumn<NumberCase>("c");
+        const QString rs = kRogueSpear, uo = kUrbanOperations;
         // "1" and "2" begin list entries ("16", "20"): nothing may complete them.
-        QTest::newRow("missing, 1 player, 2 minutes") << uo << -1 << "--"
-                                                      << "2"
-                                                      << "1" << QList<int>{1, 0, 0, 120} << none;
-        QTest::newRow("90 s, 5 players, 2.5 minutes") << rs << 90 << "1.5"
-                                                      << "2.5"
-                                                      << "5" << QList<int>{5, 2, 2, 150} << none;
-        QTest::newRow("100 s kept, 2.5 players")
-            << rs << 100 << "1.66666666666667" << none << "2.5" << QList<int>{2, 1, 1, 100} << none;
-        QTest::newRow("-- typed, 7 players") << uo << 600 << "10"
-                                             << "--"
-                                             << "7" << QList<int>{7, 4, 4, 0} << none;
-        QTest::newRow("empty maximum") << rs << 60 << "1"
-                                       << "5"
-                                       << "" << QList<int>{-1, -1, -1, 60} << mismatch;
-        QTest::newRow("empty game length") << uo << 60 << "1"
-                                           << ""
-                                           << "12" << QList<int>{12, 6, 6, 60} << mismatch;
+        const NumberCase cases[] = {
+            {"missing, 1 player, 2 minutes", uo, -1, "--", "2", "1", {1, 0, 0, 120}, false},
+            {"90 s, 5 players, 2.5 minutes", rs, 90, "1.5", "2.5", "5", {5, 2, 2, 150}, false},
+            {"100 s kept, 2.5 players", rs, 100, "1.66666666666667", {}, "2.5", {2, 1, 1, 100}, false},
+            {"-- typed, 7 players", uo, 600, "10", "--", "7", {7, 4, 4, 0}, false},
+            {"empty maximum", rs, 60, "1", "5", "", {-1, -1, -1, 60}, true},
+            {"empty game length", uo, 60, "1", "", "12", {12, 6, 6, 60}, true},
+        };
+        for (const NumberCase &c : cases)
+            QTest::newRow(c.name) << c;
     }
 
     void typedNumbersAreStoredAsTyped()
     {
-        QFETCH(QString, game);
-        QFETCH(int, storedSeconds);
-        QFETCH(QString, shownMinutes);
-        QFETCH(QString, typedMinutes);
-        QFETCH(QString, typedPlayers);
-        QFETCH(QList<int>, afterwards);
-        QFETCH(QString, message);
+        QFETCH(NumberCase, c);
+        const QString &game = c.game;
         prepare(game, "FFFFFFFFFFFFF",
-                storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", storedSeconds)});
+                c.storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", c.storedSeconds)});
         ScriptedMessageBox messages;
         frmServerConfig dlg;
         dlg.show();
 
-        QCOMPARE(dlg.cboGameLength->currentText(), shownMinutes);
-        if (!typedMinutes.isNull())
-            TypeOver(dlg.cboGameLength, typedMinutes);
-        TypeOver(dlg.cboMaxPlayers, typedPlayers);
+        QCOMPARE(dlg.cboGameLength->currentText(), c.shownMinutes);
+        if (!c.typedMinutes.isNull())
+            TypeOver(dlg.cboGameLength, c.typedMinutes);
+        TypeOver(dlg.cboMaxPlayers, c.typedPlayers);
         ClickOn(dlg.chkServerOpts[7]);
         ClickOn(dlg.cmdOK);
 
         // A number that does not convert stops the numbers, not the boxes before them, and OK still closes.
-        QCOMPARE(messages.texts(), message.isNull() ? QStringList{} : QStringList{message});
+        QCOMPARE(messages.texts(),
+                 c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
         QVERIFY(!dlg.isVisible());
         QVERIFY(changes().contains(OptChange(game, 7, true)));
         CRegUtil reg(m_hive->path());
@@ -256,7 +245,7 @@ private slots:
         for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
                                  "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
             actual << reg.GetSettingLong(HKEY_LOCAL_MACHINE, GameKey(game), name, -1);
-        QCOMPARE(actual, afterwards);
+        QCOMPARE(actual, c.afterwards);
     }
 
     void unreadableOptionStopsLoading_data()
@@ -264,12 +253,8 @@ private slots:
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("failing");
-        QTest::addColumn<QString>("message");
-
-        const QString rsMessage = "Error in LoadRSServerOptsType mismatch 13";
-        const QString rb6Message = "Error in LoadRB6ServerOptsType mismatch 13";
-        QTest::newRow("Rogue Spear, missing value") << kRogueSpear << "TTTT-TTTTTTTF" << 4 << rsMessage;
-        QTest::newRow("Eagle Watch, empty text") << kEagleWatch << "TTTTTT      e" << 12 << rb6Message;
+        QTest::newRow("Rogue Spear, missing value") << kRogueSpear << "TTTT-TTTTTTTF" << 4;
+        QTest::newRow("Eagle Watch, empty text") << kEagleWatch << "TTTTTT      e" << 12;
     }
 
     void unreadableOptionStopsLoading()
@@ -277,14 +262,12 @@ private slots:
         QFETCH(QString, game);
         QFETCH(QString, stored);
         QFETCH(int, failing);
-        QFETCH(QString, message);
         prepare(game, stored);
         ScriptedMessageBox messages;
         frmServerConfig dlg;
 
-        QCOMPARE(messages.texts(), QStringList{message});
-        const ShownMessage &shown = messages.shown().first();
-        QVERIFY(shown.title == "Skirmdeck" && shown.buttons == MsgButtons::OK && shown.icon == MsgIcon::None);
+        QCOMPARE(messages.texts(), QStringList{QString("Error in Load%1ServerOptsType mismatch 13")
+                                                   .arg(IsRSFamily(game) ? QString("RS") : QString("RB6"))});
         const QList<int> order = IsRSFamily(game) ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
                                                   : QList<int>{0, 1, 2, 3, 4, 5, 12};
         const auto failAt = order.indexOf(failing);
@@ -295,10 +278,8 @@ private slots:
         }
         // Loading stopped before the password box or the hidden rows were dealt with.
         QVERIFY(dlg.txtPW->isEnabled());
-        for (int i = 6; i < 12; ++i)
-            QVERIFY(!dlg.chkServerOpts[i]->isHidden());
-        QVERIFY(!dlg.cboMaxPlayers->isHidden());
-        QVERIFY(!dlg.lblGameLength->isHidden());
+        for (QWidget *w : RSOnly(dlg))
+            QVERIFY(!w->isHidden());
         // The rest of the load still ran, and boxes clicked from now on count as changes.
         QCOMPARE(dlg.txtServername->text(), kStoredName);
         QCOMPARE(dlg.txtPW->text(), kStoredPW);
@@ -313,8 +294,8 @@ private slots:
     void cancelWritesNothingAfterCreateGameOpts_data()
     {
         QTest::addColumn<QString>("game");
-        for (const QString &game : {kRogueSpear, kRainbowSix})
-            QTest::newRow(qPrintable(game)) << game;
+        QTest::newRow("Rogue Spear") << kRogueSpear;
+        QTest::newRow("Rainbow Six") << kRainbowSix;
     }
 
     void cancelWritesNothingAfterCreateGameOpts()

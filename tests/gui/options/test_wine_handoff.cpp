@@ -36,12 +36,6 @@ class TestWineHandoff : public QObject {
         return wine("wine", {"reg", "query", "HKLM\\" + key, "/v", name, "/reg:32"});
     }
 
-    QByteArray file()
-    {
-        QFile hive(m_hive);
-        return hive.open(QIODevice::ReadOnly) ? hive.readAll() : QByteArray();
-    }
-
 private slots:
     void initTestCase()
     {
@@ -111,7 +105,9 @@ private slots:
         // ...and its save on exit keeps them in the file.
         wine("wineserver", {"-k"});
         wine("wineserver", {"-w"});
-        const QByteArray text = file();
+        QFile hive(m_hive);
+        QVERIFY(hive.open(QIODevice::ReadOnly));
+        const QByteArray text = hive.readAll();
         QVERIFY(text.contains("\"PostServerIP\"=\"127.0.0.9\""));
         QVERIFY(text.contains("\"MultiplayerPlayerName\"=\"Tester\""));
         QVERIFY(text.contains("\"Batch19\"=dword:00000013"));

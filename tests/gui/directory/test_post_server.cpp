@@ -20,12 +20,6 @@ namespace {
 const QString kAlready = "There is already a Server with that IP in the Database\r\n";
 const QString kAdded = "Your server has been successfully added to the DB Server List";
 
-QString setting(const QString &name)
-{
-    return CRegUtil(RegistryStore::defaultHivePath())
-        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
-}
-
 // Name, address, port and password typed in; a null text leaves that field as it is.
 void fill(frmPostServer &dialog, const QStringList &texts)
 {
@@ -61,13 +55,10 @@ struct Desk {
 
 } // namespace
 
-class TestPostServer : public QObject {
+class TestPostServer : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     // Checks in order, first empty field wins; Enter posts nothing; Cancel writes nothing.
     void validationEnterAndCancel()
     {
@@ -121,8 +112,8 @@ private slots:
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QCOMPARE(listed(), QStringList{"My Server@10.20.30.40:2346"});
-        QCOMPARE((QStringList{setting("PostServerIP"), setting("PostServerSource"), setting("PostServerPassword"),
-                              setting("PostServerPosted")}),
+        QCOMPARE((QStringList{StoredOwnSetting("PostServerIP"), StoredOwnSetting("PostServerSource"),
+                              StoredOwnSetting("PostServerPassword"), StoredOwnSetting("PostServerPosted")}),
                  (QStringList{"10.20.30.40", "10.20.30.40", "pw", "True"}));
         QCOMPARE(w.cmdPost->text(), "Remove Server");
 
@@ -137,7 +128,7 @@ private slots:
         ClickOn(w.cmdPost);
         QCOMPARE(desk.boxes.shown().size(), 3);
         QCOMPARE(w.cmdPost->text(), "Remove Server");
-        QCOMPARE(setting("PostServerPosted"), "True");
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "True");
         SaveOwnSetting("DirectoryConnection", "");
         desk.boxes.clear();
         ClickOn(w.cmdPost);
@@ -146,39 +137,18 @@ private slots:
         QCOMPARE(desk.boxes.shown()[1].title, "Server Removed");
         QVERIFY(listed().isEmpty());
         QCOMPARE(w.cmdPost->text(), "Post Server");
-        QCOMPARE(setting("PostServerPosted"), "False");
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "False");
     }
 
-    void alreadyListedOwnerMayDelete()
-    {
-        Desk desk;
-        const QString mine = LocalIPAddress();
-        AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
-        frmPostServer dialog(desk.main.get());
-        fill(dialog, {"New", mine, "2347", "pw"});
-        // No keeps the entry and stores nothing; Yes deletes it.
-        desk.boxes.clear();
-        desk.boxes.queueAnswer(MsgResult::No);
-        ClickOn(dialog.cmdPostServer);
-        QCOMPARE(listed(), QStringList{"Old@" + mine + ":2346"});
-        QCOMPARE(setting("PostServerIP"), "<missing>");
-        ClickOn(dialog.cmdPostServer);
-        const QString question = kAlready + "Would you like to delete that server anyway?";
-        QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
-                                                  "Please Press Post again"}));
-        QCOMPARE(setting("PostServerPosted"), "False");
-        QVERIFY(dialog.isVisible());
-        desk.boxes.clear();
-        ClickOn(dialog.cmdPostServer);
-        QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
-        QCOMPARE(listed(), QStringList{"New@" + mine + ":2347"});
-        QVERIFY(desk.main->mboolPosted);
-    }
-
-    void alreadyListedStrangerMayNot()
+    // An address already listed: a stranger to the entry is refused and nothing changes; the
+    // owner is asked, and No keeps everything while Yes deletes the entry for a fresh post.
+    void alreadyListed()
     {
         Desk desk(Values{{"PostServerIP", "10.0.0.9"}});
+        const QString mine = LocalIPAddress();
         AddServer("Theirs", kRogueSpear, "10.1.1.1", "2346", QString(), "DSL", "their key", "10.1.1.1");
+        AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
+        const QStringList both = listed();
         const QByteArray before = desk.hive->read();
         frmPostServer dialog(desk.main.get());
         fill(dialog, {"Mine", "10.1.1.1", "2346", "pw"});
@@ -189,8 +159,23 @@ private slots:
                              "Since your Ip does not match the one in the DB\r\n"
                              "You don't have permission to delete it, Please Contact the Skirmdeck Support"});
         QVERIFY(dialog.isVisible());
-        QCOMPARE(listed(), QStringList{"Theirs@10.1.1.1:2346"});
+        fill(dialog, {"New", mine, "2347", QString()});
+        desk.boxes.clear();
+        desk.boxes.queueAnswer(MsgResult::No);
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(listed(), both);
         QCOMPARE(desk.hive->read(), before);
+        ClickOn(dialog.cmdPostServer);
+        const QString question = kAlready + "Would you like to delete that server anyway?";
+        QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
+                                                  "Please Press Post again"}));
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "False");
+        QVERIFY(dialog.isVisible());
+        desk.boxes.clear();
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
+        QCOMPARE(listed(), (QStringList{"New@" + mine + ":2347", "Theirs@10.1.1.1:2346"}));
+        QVERIFY(desk.main->mboolPosted);
     }
 };
 

@@ -135,13 +135,10 @@ const QList<OpenWindow> kWindows = {
 
 } // namespace
 
-class TestClassicWindows : public QObject {
+class TestClassicWindows : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     // Both families, as their dialogs caption the option boxes differently; the main window
     // with both captions of its post button.
     void everyCaptionFitsItsControl()
@@ -153,11 +150,8 @@ private slots:
         TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
         ScriptedMessageBox boxes;
         frmMain main;
-        // Empty favourites lists, so the server list opens without a message.
         QTemporaryDir start;
-        gStartDir = start.path();
-        for (const char *game : {"Rogue Spear.txt", "Rainbow Six.txt"})
-            QVERIFY(QFile(start.filePath(game)).open(QIODevice::WriteOnly));
+        UseEmptyFavourites(start.path(), {kRogueSpear, kRainbowSix});
         StoreEveryOption();
         QStringList cut;
         for (int game : {0, 2}) {

@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 const QString kAlready = "There is already a Server with that IP in the Database\r\n";
@@ -40,16 +38,13 @@ QStringList listed()
 // Rogue Spear installed, so the main window's post button takes clicks.
 struct Desk {
     GameFolders games;
-    std::unique_ptr<TempHive> hive;
+    TempHive hive;
     ScriptedMessageBox boxes;
-    std::unique_ptr<frmMain> main;
+    frmMain main;
 
     explicit Desk(const Values &own = {})
+        : hive((games.addGame("RS", "roguespear.exe"), games.addFolder("RS/Mods"), GameHive(games.path("RS"), {}, own)))
     {
-        games.addGame("RS", "roguespear.exe");
-        games.addFolder("RS/Mods");
-        hive = std::make_unique<TempHive>(GameHive(games.path("RS"), {}, own));
-        main = std::make_unique<frmMain>();
     }
 };
 
@@ -63,11 +58,11 @@ private slots:
     void validationEnterAndCancel()
     {
         Desk desk;
-        frmPostServer dialog(desk.main.get());
+        frmPostServer dialog(&desk.main);
         QCOMPARE(dialog.txtPort->text(), "2346");
         QCOMPARE(dialog.txtIPAddress->text(), LocalIPAddress());
         QCOMPARE(dialog.cboConnection->currentText(), "28.8K");
-        const QByteArray before = desk.hive->read();
+        const QByteArray before = desk.hive.read();
         const struct {
             QStringList texts;
             const char *message;
@@ -96,13 +91,13 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QVERIFY(desk.boxes.shown().isEmpty());
         QVERIFY(listed().isEmpty());
-        QCOMPARE(desk.hive->read(), before);
+        QCOMPARE(desk.hive.read(), before);
     }
 
     void postThenRemove()
     {
         Desk desk;
-        frmMain &w = *desk.main;
+        frmMain &w = desk.main;
         {
             frmPostServer dialog(&w);
             fill(dialog, {"My Server", "10.20.30.40", "2346", "pw"});
@@ -149,8 +144,8 @@ private slots:
         AddServer("Theirs", kRogueSpear, "10.1.1.1", "2346", QString(), "DSL", "their key", "10.1.1.1");
         AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
         const QStringList both = listed();
-        const QByteArray before = desk.hive->read();
-        frmPostServer dialog(desk.main.get());
+        const QByteArray before = desk.hive.read();
+        frmPostServer dialog(&desk.main);
         fill(dialog, {"Mine", "10.1.1.1", "2346", "pw"});
         desk.boxes.clear();
         ClickOn(dialog.cmdPostServer);
@@ -164,7 +159,7 @@ private slots:
         desk.boxes.queueAnswer(MsgResult::No);
         ClickOn(dialog.cmdPostServer);
         QCOMPARE(listed(), both);
-        QCOMPARE(desk.hive->read(), before);
+        QCOMPARE(desk.hive.read(), before);
         ClickOn(dialog.cmdPostServer);
         const QString question = kAlready + "Would you like to delete that server anyway?";
         QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
@@ -175,7 +170,7 @@ private slots:
         ClickOn(dialog.cmdPostServer);
         QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
         QCOMPARE(listed(), (QStringList{"New@" + mine + ":2347", "Theirs@10.1.1.1:2346"}));
-        QVERIFY(desk.main->mboolPosted);
+        QVERIFY(desk.main.mboolPosted);
     }
 };
 

@@ -187,10 +187,8 @@ private slots:
         prefix.mkpath("drive_c/Games/Rogue Spear/Mods/Some Mod");
         QVERIFY(prefix.mkpath("dosdevices"));
         QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
-        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"}) {
-            QFile file(prefix.filePath("drive_c/Games/Rogue Spear/") + exe);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"})
+            QVERIFY(WriteTestFile(prefix.filePath("drive_c/Games/Rogue Spear/") + exe, {}));
         hive.write(GameHive("C:\\GAMES\\rogue spear", "D:\\Missing"));
         ScriptedMessageBox boxes;
         frmMain w;

@@ -7,6 +7,7 @@
 #include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
 #include "tests/support/FakeMainLink.h"
+#include "tests/support/ProgramState.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TestSupport.h"
 
@@ -29,13 +30,6 @@ QByteArray FileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QStringList Column(const ServerGrid *grid, int column)
@@ -75,7 +69,7 @@ frmServerList *OpenList()
 
 } // namespace
 
-class TestServerList : public QObject {
+class TestServerList : public IsolatedTest {
     Q_OBJECT
 
     QTemporaryDir m_start;
@@ -85,31 +79,27 @@ class TestServerList : public QObject {
 private slots:
     void init()
     {
-        delete frmServerList::Existing();
+        ResetProgramState();
         gStartDir = m_start.path();
         gGameType = kRogueSpear;
         gRegistry = kRSRegistry;
         gSocketTimeOut = "200";
         gRSInstalled = gEWInstalled = true;
-        gUOInstalled = gRB6Installed = false;
-        gMissingGames.clear();
-        gUnloadOnStart = false;
         for (const QString &game : kGameNames)
             QFile::remove(favorites(game));
     }
-    void cleanup() { delete frmServerList::Existing(); }
 
     void favouritesLoadDeleteAndSort()
     {
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
-        WriteFile(favorites(kRogueSpear), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n"
-                                          "\"NoPort\",\"127.0.0.2\",\"\",\"\"\r\n"
-                                          "\"\",\"127.0.0.3\",\"2346\",\"\"\r\n"
-                                          "\"NoAddress\",\"\",\"2346\",\"\"\r\n"
-                                          "\"Bravo\",\"127.0.0.4\",\"2347\",\"\"\r\n"
-                                          "\"Charlie\",\"127.0.0.5\",\"2348\",\"m\"\r\n");
+        QVERIFY(WriteTestFile(favorites(kRogueSpear), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n"
+                                                      "\"NoPort\",\"127.0.0.2\",\"\",\"\"\r\n"
+                                                      "\"\",\"127.0.0.3\",\"2346\",\"\"\r\n"
+                                                      "\"NoAddress\",\"\",\"2346\",\"\"\r\n"
+                                                      "\"Bravo\",\"127.0.0.4\",\"2347\",\"\"\r\n"
+                                                      "\"Charlie\",\"127.0.0.5\",\"2348\",\"m\"\r\n"));
         frmServerList *list = OpenList();
         ServerGrid *grid = list->flexFavorites;
         QCOMPARE(Column(grid, ServerGrid::colName), (QStringList{"Alpha", "Bravo", "Charlie"}));
@@ -189,7 +179,7 @@ private slots:
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
-        WriteFile(favorites(kRogueSpear), "\"Mine\",\"127.0.0.1\",\"2346\",\"\"\r\n");
+        QVERIFY(WriteTestFile(favorites(kRogueSpear), "\"Mine\",\"127.0.0.1\",\"2346\",\"\"\r\n"));
         AddServer("First", kRogueSpear, "127.0.0.21", "2346", "", "DSL", "k", "s");
         AddServer("A&#39;s;B", kRogueSpear, "127.0.0.22", "", "mod", "DSL", "k", "s");
         AddServer("Newest", kRogueSpear, "127.0.0.23", "2350", "", "DSL", "k", "s");

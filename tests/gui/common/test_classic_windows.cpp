@@ -33,42 +33,31 @@
 
 namespace {
 
-// The room a control leaves its caption, by the style's own margins; empty for other widgets.
-QRect CaptionRoom(const QWidget *w, const QString &text)
+// A control's caption and the room it leaves it by the style's own margins; none for other widgets.
+std::pair<QString, QRect> CaptionAndRoom(const QWidget *w)
 {
     QStyle *style = w->style();
-    if (qobject_cast<const QAbstractButton *>(w)) {
+    if (auto *button = qobject_cast<const QAbstractButton *>(w)) {
         QStyleOptionButton option;
         option.initFrom(w);
-        option.text = text;
+        option.text = button->text();
         const auto element = qobject_cast<const QCheckBox *>(w)      ? QStyle::SE_CheckBoxContents
                              : qobject_cast<const QRadioButton *>(w) ? QStyle::SE_RadioButtonContents
                                                                      : QStyle::SE_PushButtonContents;
-        return style->subElementRect(element, &option, w);
+        return {option.text, style->subElementRect(element, &option, w)};
     }
     if (auto *frame = qobject_cast<const QGroupBox *>(w)) {
         QStyleOptionGroupBox option;
         option.initFrom(w);
-        option.text = text;
+        option.text = frame->title();
         option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
         option.textAlignment = frame->alignment();
         const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, w);
         // The title keeps the same margin from the right edge as from the left.
-        return QRect(label.left(), label.top(), w->width() - 2 * label.left(), label.height());
+        return {option.text, QRect(label.left(), label.top(), w->width() - 2 * label.left(), label.height())};
     }
     if (auto *label = qobject_cast<const QLabel *>(w))
-        return label->contentsRect();
-    return {};
-}
-
-QString Caption(const QWidget *w)
-{
-    if (auto *button = qobject_cast<const QAbstractButton *>(w))
-        return button->text();
-    if (auto *frame = qobject_cast<const QGroupBox *>(w))
-        return frame->title();
-    if (auto *label = qobject_cast<const QLabel *>(w))
-        return label->text();
+        return {label->text(), label->contentsRect()};
     return {};
 }
 
@@ -77,11 +66,10 @@ QStringList CutCaptions(const QWidget *window)
 {
     QStringList cut;
     for (const QWidget *w : window->findChildren<QWidget *>()) {
-        const QString text = Caption(w);
+        const auto [text, room] = CaptionAndRoom(w);
         if (text.isEmpty())
             continue;
         const QFontMetrics metrics(w->font());
-        const QRect room = CaptionRoom(w, text);
         // One line is measured by its ink, as the smallest boxes are barely a line high;
         // a label that wraps or breaks its text needs whole lines.
         QSize ink(metrics.horizontalAdvance(text), metrics.tightBoundingRect(text).height());
@@ -135,13 +123,10 @@ const QList<OpenWindow> kWindows = {
 
 } // namespace
 
-class TestClassicWindows : public QObject {
+class TestClassicWindows : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     // Both families, as their dialogs caption the option boxes differently; the main window
     // with both captions of its post button.
     void everyCaptionFitsItsControl()
@@ -153,11 +138,8 @@ private slots:
         TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
         ScriptedMessageBox boxes;
         frmMain main;
-        // Empty favourites lists, so the server list opens without a message.
         QTemporaryDir start;
-        gStartDir = start.path();
-        for (const char *game : {"Rogue Spear.txt", "Rainbow Six.txt"})
-            QVERIFY(QFile(start.filePath(game)).open(QIODevice::WriteOnly));
+        UseEmptyFavourites(start.path(), {kRogueSpear, kRainbowSix});
         StoreEveryOption();
         QStringList cut;
         for (int game : {0, 2}) {

@@ -13,18 +13,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 const QString kAlready = "There is already a Server with that IP in the Database\r\n";
 const QString kAdded = "Your server has been successfully added to the DB Server List";
-
-QString setting(const QString &name)
-{
-    return CRegUtil(RegistryStore::defaultHivePath())
-        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
-}
 
 // Name, address, port and password typed in; a null text leaves that field as it is.
 void fill(frmPostServer &dialog, const QStringList &texts)
@@ -46,37 +38,31 @@ QStringList listed()
 // Rogue Spear installed, so the main window's post button takes clicks.
 struct Desk {
     GameFolders games;
-    std::unique_ptr<TempHive> hive;
+    TempHive hive;
     ScriptedMessageBox boxes;
-    std::unique_ptr<frmMain> main;
+    frmMain main;
 
     explicit Desk(const Values &own = {})
+        : hive((games.addGame("RS", "roguespear.exe"), games.addFolder("RS/Mods"), GameHive(games.path("RS"), {}, own)))
     {
-        games.addGame("RS", "roguespear.exe");
-        games.addFolder("RS/Mods");
-        hive = std::make_unique<TempHive>(GameHive(games.path("RS"), {}, own));
-        main = std::make_unique<frmMain>();
     }
 };
 
 } // namespace
 
-class TestPostServer : public QObject {
+class TestPostServer : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     // Checks in order, first empty field wins; Enter posts nothing; Cancel writes nothing.
     void validationEnterAndCancel()
     {
         Desk desk;
-        frmPostServer dialog(desk.main.get());
+        frmPostServer dialog(&desk.main);
         QCOMPARE(dialog.txtPort->text(), "2346");
         QCOMPARE(dialog.txtIPAddress->text(), LocalIPAddress());
         QCOMPARE(dialog.cboConnection->currentText(), "28.8K");
-        const QByteArray before = desk.hive->read();
+        const QByteArray before = desk.hive.read();
         const struct {
             QStringList texts;
             const char *message;
@@ -105,13 +91,13 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QVERIFY(desk.boxes.shown().isEmpty());
         QVERIFY(listed().isEmpty());
-        QCOMPARE(desk.hive->read(), before);
+        QCOMPARE(desk.hive.read(), before);
     }
 
     void postThenRemove()
     {
         Desk desk;
-        frmMain &w = *desk.main;
+        frmMain &w = desk.main;
         {
             frmPostServer dialog(&w);
             fill(dialog, {"My Server", "10.20.30.40", "2346", "pw"});
@@ -121,8 +107,8 @@ private slots:
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QCOMPARE(listed(), QStringList{"My Server@10.20.30.40:2346"});
-        QCOMPARE((QStringList{setting("PostServerIP"), setting("PostServerSource"), setting("PostServerPassword"),
-                              setting("PostServerPosted")}),
+        QCOMPARE((QStringList{StoredOwnSetting("PostServerIP"), StoredOwnSetting("PostServerSource"),
+                              StoredOwnSetting("PostServerPassword"), StoredOwnSetting("PostServerPosted")}),
                  (QStringList{"10.20.30.40", "10.20.30.40", "pw", "True"}));
         QCOMPARE(w.cmdPost->text(), "Remove Server");
 
@@ -137,7 +123,7 @@ private slots:
         ClickOn(w.cmdPost);
         QCOMPARE(desk.boxes.shown().size(), 3);
         QCOMPARE(w.cmdPost->text(), "Remove Server");
-        QCOMPARE(setting("PostServerPosted"), "True");
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "True");
         SaveOwnSetting("DirectoryConnection", "");
         desk.boxes.clear();
         ClickOn(w.cmdPost);
@@ -146,41 +132,20 @@ private slots:
         QCOMPARE(desk.boxes.shown()[1].title, "Server Removed");
         QVERIFY(listed().isEmpty());
         QCOMPARE(w.cmdPost->text(), "Post Server");
-        QCOMPARE(setting("PostServerPosted"), "False");
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "False");
     }
 
-    void alreadyListedOwnerMayDelete()
-    {
-        Desk desk;
-        const QString mine = LocalIPAddress();
-        AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
-        frmPostServer dialog(desk.main.get());
-        fill(dialog, {"New", mine, "2347", "pw"});
-        // No keeps the entry and stores nothing; Yes deletes it.
-        desk.boxes.clear();
-        desk.boxes.queueAnswer(MsgResult::No);
-        ClickOn(dialog.cmdPostServer);
-        QCOMPARE(listed(), QStringList{"Old@" + mine + ":2346"});
-        QCOMPARE(setting("PostServerIP"), "<missing>");
-        ClickOn(dialog.cmdPostServer);
-        const QString question = kAlready + "Would you like to delete that server anyway?";
-        QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
-                                                  "Please Press Post again"}));
-        QCOMPARE(setting("PostServerPosted"), "False");
-        QVERIFY(dialog.isVisible());
-        desk.boxes.clear();
-        ClickOn(dialog.cmdPostServer);
-        QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
-        QCOMPARE(listed(), QStringList{"New@" + mine + ":2347"});
-        QVERIFY(desk.main->mboolPosted);
-    }
-
-    void alreadyListedStrangerMayNot()
+    // An address already listed: a stranger to the entry is refused and nothing changes; the
+    // owner is asked, and No keeps everything while Yes deletes the entry for a fresh post.
+    void alreadyListed()
     {
         Desk desk(Values{{"PostServerIP", "10.0.0.9"}});
+        const QString mine = LocalIPAddress();
         AddServer("Theirs", kRogueSpear, "10.1.1.1", "2346", QString(), "DSL", "their key", "10.1.1.1");
-        const QByteArray before = desk.hive->read();
-        frmPostServer dialog(desk.main.get());
+        AddServer("Old", kRogueSpear, mine, "2346", QString(), "DSL", "lost key", mine);
+        const QStringList both = listed();
+        const QByteArray before = desk.hive.read();
+        frmPostServer dialog(&desk.main);
         fill(dialog, {"Mine", "10.1.1.1", "2346", "pw"});
         desk.boxes.clear();
         ClickOn(dialog.cmdPostServer);
@@ -189,8 +154,23 @@ private slots:
                              "Since your Ip does not match the one in the DB\r\n"
                              "You don't have permission to delete it, Please Contact the Skirmdeck Support"});
         QVERIFY(dialog.isVisible());
-        QCOMPARE(listed(), QStringList{"Theirs@10.1.1.1:2346"});
-        QCOMPARE(desk.hive->read(), before);
+        fill(dialog, {"New", mine, "2347", QString()});
+        desk.boxes.clear();
+        desk.boxes.queueAnswer(MsgResult::No);
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(listed(), both);
+        QCOMPARE(desk.hive.read(), before);
+        ClickOn(dialog.cmdPostServer);
+        const QString question = kAlready + "Would you like to delete that server anyway?";
+        QCOMPARE(desk.boxes.texts(), (QStringList{question, question, "Removed your Server from the DB Server List",
+                                                  "Please Press Post again"}));
+        QCOMPARE(StoredOwnSetting("PostServerPosted"), "False");
+        QVERIFY(dialog.isVisible());
+        desk.boxes.clear();
+        ClickOn(dialog.cmdPostServer);
+        QCOMPARE(desk.boxes.texts(), QStringList{kAdded});
+        QCOMPARE(listed(), (QStringList{"New@" + mine + ":2347", "Theirs@10.1.1.1:2346"}));
+        QVERIFY(desk.main.mboolPosted);
     }
 };
 

@@ -31,6 +31,7 @@ struct Installation {
 
     explicit Installation(const Values &own = {})
     {
+        gLaunchLog.clear();
         for (const char *exe : {"roguespear.exe", "UrbanOperations.exe"})
             games.addGame("RS", exe);
         for (const char *exe : {"rainbowsix.exe", "RainbowSixMP.exe", "rainbowsixmp.exe"})
@@ -44,17 +45,11 @@ struct Installation {
 
 } // namespace
 
-class TestLaunch : public QObject {
+class TestLaunch : public IsolatedTest {
     Q_OBJECT
 
 private slots:
     void initTestCase() { qInstallMessageHandler(collectLaunchLog); }
-    void init()
-    {
-        ResetProgramState();
-        gLaunchLog.clear();
-    }
-    void cleanup() { ResetProgramState(); }
 
     void commandLines_data()
     {
@@ -62,33 +57,19 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("mod");
         QTest::addColumn<QString>("commandLine");
-        QTest::newRow("RS join") << 0 << "join"
-                                 << "None"
-                                 << "roguespear.exe -client 10.0.0.5 2346";
-        QTest::newRow("RS join mod") << 0 << "join"
-                                     << "Foo"
-                                     << "roguespear.exe -mods Foo -client 10.0.0.5 2346";
-        QTest::newRow("RS create") << 0 << "create"
-                                   << "None"
-                                   << "roguespear.exe -server 2346";
-        QTest::newRow("RS single") << 0 << "single"
-                                   << "None"
-                                   << "roguespear.exe ";
-        QTest::newRow("UO create mod") << 1 << "create"
-                                       << "Foo"
-                                       << "UrbanOperations.exe -mods Foo -server 2346";
-        QTest::newRow("UO mod with blanks") << 1 << "join"
-                                            << "Blue Sky Mod"
-                                            << "UrbanOperations.exe -mods Blue Sky Mod -client 10.0.0.5 2346";
-        QTest::newRow("RB6 join, mod ignored") << 2 << "join"
-                                               << "Foo"
-                                               << "rainbowsix.exe -client 10.0.0.5 2346";
-        QTest::newRow("EW join") << 3 << "join"
-                                 << "None"
-                                 << "RainbowSixMP.exe -client 10.0.0.5 2346";
-        QTest::newRow("EW create") << 3 << "create"
-                                   << "Foo"
-                                   << "rainbowsixmp.exe -server 2346";
+        const auto row = [](const char *name, int game, const char *mode, const char *mod, const char *line) {
+            QTest::newRow(name) << game << QString(mode) << QString(mod) << QString(line);
+        };
+        row("RS join", 0, "join", "None", "roguespear.exe -client 10.0.0.5 2346");
+        row("RS join mod", 0, "join", "Foo", "roguespear.exe -mods Foo -client 10.0.0.5 2346");
+        row("RS create", 0, "create", "None", "roguespear.exe -server 2346");
+        row("RS single", 0, "single", "None", "roguespear.exe ");
+        row("UO create mod", 1, "create", "Foo", "UrbanOperations.exe -mods Foo -server 2346");
+        row("UO mod with blanks", 1, "join", "Blue Sky Mod",
+            "UrbanOperations.exe -mods Blue Sky Mod -client 10.0.0.5 2346");
+        row("RB6 join, mod ignored", 2, "join", "Foo", "rainbowsix.exe -client 10.0.0.5 2346");
+        row("EW join", 3, "join", "None", "RainbowSixMP.exe -client 10.0.0.5 2346");
+        row("EW create", 3, "create", "Foo", "rainbowsixmp.exe -server 2346");
     }
 
     void commandLines()
@@ -181,9 +162,7 @@ private slots:
         Installation install(Values{{"UnloadOnStart", "True"}});
         {
             frmMain w;
-            // An empty favourites list, so the server list opens without a message.
-            gStartDir = install.games.path();
-            QVERIFY(QFile(install.games.path("Rogue Spear.txt")).open(QIODevice::WriteOnly));
+            UseEmptyFavourites(install.games.path());
             frmServerList::Instance()->show();
             TypeOver(w.txtPort, "2346");
             ClickOn(w.cmdCreate);
@@ -220,17 +199,15 @@ private slots:
     void createReannouncesThePostedServer_data()
     {
         QTest::addColumn<bool>("posted");
-        QTest::addColumn<bool>("update");
-        QTest::newRow("both") << true << true;
-        QTest::newRow("update only") << false << true;
+        QTest::newRow("posted, to update") << true;
+        QTest::newRow("to update only") << false;
     }
 
     void createReannouncesThePostedServer()
     {
         QFETCH(bool, posted);
-        QFETCH(bool, update);
         Installation install(Values{{"PostServerPosted", posted ? "True" : "False"},
-                                    {"PostServerUpdate", update ? "True" : "False"},
+                                    {"PostServerUpdate", "True"},
                                     {"PostServerIP", "10.9.9.1"},
                                     {"PostServerPassword", "key"},
                                     {"PostServerSource", "10.9.9.1"}});
@@ -245,7 +222,7 @@ private slots:
         frmMain w;
         ClickOn(w.cmdCreate);
         QCOMPARE(install.starter.requests.size(), 1);
-        QCOMPARE(firstAtLaunch, posted && update ? "Mine" : "Other");
+        QCOMPARE(firstAtLaunch, posted ? "Mine" : "Other");
         QVERIFY(install.boxes.shown().isEmpty());
     }
 };

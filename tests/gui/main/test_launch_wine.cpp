@@ -83,19 +83,19 @@ struct PrefixInstall {
 // Types the address into the main window and presses Join, as a player does.
 void join(frmMain &w)
 {
-    w.txtIP->clear();
-    QTest::keyClicks(w.txtIP, "127.0.0.1");
-    w.txtPort->clear();
-    QTest::keyClicks(w.txtPort, "2346");
-    QTest::mouseClick(w.cmdJoin, Qt::LeftButton);
+    TypeOver(w.txtIP, "127.0.0.1");
+    TypeOver(w.txtPort, "2346");
+    ClickOn(w.cmdJoin);
 }
 
-QStringList waitForLines(const QString &path, int timeoutMs)
+// The stand-in game ran in that Windows folder, from there, with the join arguments.
+void expectLaunch(const PrefixInstall &install, const QString &folder, const QString &executable)
 {
-    QFile file(path);
-    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) || !file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = WaitForLines(install.gameFolder(folder) + "/launch.txt", 240000);
+    QCOMPARE(lines.value(0), folder);
+    QVERIFY2(lines.value(1).contains(folder + "\\" + executable, Qt::CaseInsensitive) &&
+                 lines.value(1).endsWith(" -client 127.0.0.1 2346"),
+             qPrintable(lines.value(1)));
 }
 
 // A program of Wine (wineboot, wineserver) in the prefix, waited for.
@@ -111,15 +111,12 @@ int runWine(const QString &prefix, const QString &program, const QStringList &ar
 
 } // namespace
 
-class TestLaunchWine : public QObject {
+class TestLaunchWine : public IsolatedTest {
     Q_OBJECT
 
     QTemporaryDir m_build;
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     void realWineStartsBothGames()
     {
         const QString wine = QStandardPaths::findExecutable("wine");
@@ -148,20 +145,12 @@ private slots:
         const bool runs32 = WineRuns32Bit(wine);
         if (runs32) {
             join(w);
-            const QStringList lines = waitForLines(install.gameFolder(kRSFolder) + "/launch.txt", 240000);
-            QCOMPARE(lines.value(0), kRSFolder);
-            QVERIFY2(lines.value(1).contains(kRSFolder + "\\roguespear.exe", Qt::CaseInsensitive) &&
-                         lines.value(1).endsWith(" -client 127.0.0.1 2346"),
-                     qPrintable(lines.value(1)));
+            expectLaunch(install, kRSFolder, "roguespear.exe");
         }
         QTest::keyClick(w.cboGameType, Qt::Key_End);
         QCOMPARE(gGameType, kEagleWatch);
         join(w);
-        const QStringList lines = waitForLines(install.gameFolder(kRB6Folder) + "/launch.txt", 240000);
-        QCOMPARE(lines.value(0), kRB6Folder);
-        QVERIFY2(lines.value(1).contains(kRB6Folder + "\\RainbowSixMP.exe", Qt::CaseInsensitive) &&
-                     lines.value(1).endsWith(" -client 127.0.0.1 2346"),
-                 qPrintable(lines.value(1)));
+        expectLaunch(install, kRB6Folder, "RainbowSixMP.exe");
         QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
         if (!runs32)
             QSKIP("this Wine has no 32-bit loader (wine32:i386): only the 64-bit game was started");
@@ -177,10 +166,7 @@ private slots:
         QVERIFY(install.installGames(PeHeader(0x014C), PeHeader(0x8664)));
         const QDir wineDir(install.prefix.filePath("wine-install"));
         QVERIFY(wineDir.mkpath("bin") && wineDir.mkpath("lib/wine"));
-        QVERIFY(WriteTestFile(wineDir.filePath("lib/wine/wine64"),
-                              "\x7f"
-                              "ELF",
-                              true));
+        QVERIFY(WriteTestFile(wineDir.filePath("lib/wine/wine64"), "\177ELF", true));
         // Records its arguments, WINEPREFIX and working folder.
         QVERIFY(WriteTestFile(
             wineDir.filePath("bin/wine"),
@@ -205,7 +191,7 @@ private slots:
         QCOMPARE(starter.requests.size(), 1);
         // The stored path "C:\GAMES\RAINBOW SIX" is found through the prefix's C: whatever its case.
         const QString folder = install.prefix.filePath("dosdevices/c:/Games/Rainbow Six");
-        QCOMPARE(waitForLines(wineDir.filePath("bin/wine.log"), 10000),
+        QCOMPARE(WaitForLines(wineDir.filePath("bin/wine.log")),
                  (QStringList{folder + "/RainbowSixMP.exe", "-client", "127.0.0.1", "2346",
                               install.prefix.absolutePath(), QDir(folder).canonicalPath()}));
     }

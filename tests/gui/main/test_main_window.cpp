@@ -35,7 +35,7 @@ bool InkClearOfEdges(const QImage &shot, QRect button)
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public IsolatedTest {
     Q_OBJECT
 
     GameFolders m_games;
@@ -47,19 +47,14 @@ private slots:
         m_games.addGame("RS", "roguespear.exe");
         m_games.addFolder("RS/Mods/Example Mod");
     }
-    void cleanup() { ResetProgramState(); }
 
     void pictureButtonOpensTheServerListOnce()
     {
         TempHive hive(GameHive(m_games.path("RS")));
         ScriptedMessageBox boxes;
         frmMain w;
-        // An empty favourites list, so the list opens without a message.
         QTemporaryDir start;
-        gStartDir = start.path();
-        QFile favorites(start.filePath("Rogue Spear.txt"));
-        QVERIFY(favorites.open(QIODevice::WriteOnly));
-        favorites.close();
+        UseEmptyFavourites(start.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(!frmServerList::Existing());

@@ -34,21 +34,12 @@ QStringList comboItems(const QComboBox *box)
     return items;
 }
 
-QString setting(const QString &name)
-{
-    return CRegUtil(RegistryStore::defaultHivePath())
-        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
-}
-
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void init() { ResetProgramState(); }
-    void cleanup() { ResetProgramState(); }
-
     void noGameInstalled()
     {
         TempHive hive;
@@ -67,8 +58,8 @@ private slots:
         QCOMPARE(gRegistry, kRSRegistry);
         // The own settings were empty and are now written with their defaults.
         for (const char *name : {"UnloadOnStart", "PostServerPosted", "PostServerUpdate"})
-            QCOMPARE(setting(name), "False");
-        QCOMPARE(setting("SocketTimeOut"), "1000");
+            QCOMPARE(StoredOwnSetting(name), "False");
+        QCOMPARE(StoredOwnSetting("SocketTimeOut"), "1000");
         QCOMPARE(w.SocketTimer->interval(), 1000);
         QCOMPARE(w.cmdPost->text(), "Post Server");
     }
@@ -175,16 +166,16 @@ private slots:
         frmMain w;
         QCOMPARE(boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!unwrittenAfterError.isEmpty())
-            QCOMPARE(setting(unwrittenAfterError), "<missing>");
+            QCOMPARE(StoredOwnSetting(unwrittenAfterError), "<missing>");
         if (own.isEmpty())
-            QCOMPARE(setting("SocketTimeOut"), "1000");
+            QCOMPARE(StoredOwnSetting("SocketTimeOut"), "1000");
         if (message.isEmpty()) {
             QVERIFY(gUnloadOnStart);
             QVERIFY(w.mboolPosted && w.mboolUpdate);
             QCOMPARE(w.cmdPost->text(), "Remove Server");
             QCOMPARE(w.SocketTimer->interval(), 1500);
             // Values that exist are never rewritten at start.
-            QCOMPARE(setting("PostServerPosted"), "tRUE");
+            QCOMPARE(StoredOwnSetting("PostServerPosted"), "tRUE");
         }
     }
 
@@ -196,10 +187,8 @@ private slots:
         prefix.mkpath("drive_c/Games/Rogue Spear/Mods/Some Mod");
         QVERIFY(prefix.mkpath("dosdevices"));
         QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
-        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"}) {
-            QFile file(prefix.filePath("drive_c/Games/Rogue Spear/") + exe);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"})
+            QVERIFY(WriteTestFile(prefix.filePath("drive_c/Games/Rogue Spear/") + exe, {}));
         hive.write(GameHive("C:\\GAMES\\rogue spear", "D:\\Missing"));
         ScriptedMessageBox boxes;
         frmMain w;

@@ -1,5 +1,6 @@
 #include "tests/gui/support/AppTestSupport.h"
 
+#include "core/settings/RegistryStore.h"
 #include "core/state/AppState.h"
 #include "tests/support/TestSupport.h"
 
@@ -70,37 +71,34 @@ QString GameFolders::addGame(const QString &folder, const QString &executable)
 {
     addFolder(folder);
     const QString exe = QDir(path(folder)).filePath(executable);
-    QFile file(exe);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(exe));
     // Records what a game would see: each argument on a line, then the working folder.
-    file.write(
-        "#!/bin/sh\nlog=\"$0.log\"\n: > \"$log.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log.tmp\"; done\n"
-        "pwd > \"$log.cwd\"\nmv \"$log.tmp\" \"$log\"\n");
-    file.close();
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    if (!WriteTestFile(exe,
+                       "#!/bin/sh\nlog=\"$0.log\"\n: > \"$log.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> "
+                       "\"$log.tmp\"; done\npwd > \"$log.cwd\"\nmv \"$log.tmp\" \"$log\"\n",
+                       true))
+        qFatal("cannot write %s", qPrintable(exe));
     return exe;
 }
 
-static QByteArray waitForFile(const QString &name)
+QString StoredOwnSetting(const QString &name)
 {
-    QFile file(name);
-    if (!QTest::qWaitFor([&] { return file.exists(); }, 10000))
-        return QByteArray("<never written>");
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
+    return CRegUtil(RegistryStore::defaultHivePath())
+        .GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, "<missing>");
 }
 
-QStringList GameFolders::recordedArguments(const QString &folder, const QString &executable) const
+void UseEmptyFavourites(const QString &folder, const QStringList &games)
 {
-    const QByteArray log = waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log")));
-    QStringList args = QString::fromUtf8(log).split(QLatin1Char('\n'));
-    args.removeLast();
-    return args;
+    gStartDir = folder;
+    for (const QString &game : games)
+        QVERIFY(WriteTestFile(QDir(folder).filePath(game + ".txt"), {}));
 }
 
-QString GameFolders::recordedFolder(const QString &folder, const QString &executable) const
+QStringList WaitForLines(const QString &path, int timeoutMs)
 {
-    return QString::fromUtf8(waitForFile(QDir(path(folder)).filePath(executable + QStringLiteral(".log.cwd"))))
-        .trimmed();
+    QFile file(path);
+    if (!QTest::qWaitFor([&] { return file.exists(); }, timeoutMs) || !file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    lines.removeLast();
+    return lines;
 }

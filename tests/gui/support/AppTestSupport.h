@@ -4,14 +4,16 @@
 #include "core/state/ProcessStart.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class QComboBox;
 class QWidget;
-#include <functional>
 
 using Values = QList<QPair<QString, QString>>;
 
@@ -31,6 +33,14 @@ void PickFrom(QComboBox *list, const QString &entry);
 // A left click on a control: in its middle, or on a check box's box.
 void ClickOn(QWidget *control);
 
+// An own setting as the hive file holds it, read afresh; "<missing>" when absent.
+QString StoredOwnSetting(const QString &name);
+// Makes gStartDir that folder, with empty favourites files for those games, so the server
+// list opens without a message.
+void UseEmptyFavourites(const QString &folder, const QStringList &games = {"Rogue Spear"});
+// The lines of a file once it exists; none when it did not appear in time.
+QStringList WaitForLines(const QString &path, int timeoutMs = 10000);
+
 // A folder holding fake game installations.
 class GameFolders {
 public:
@@ -39,8 +49,14 @@ public:
     // arguments (one per line) and working folder in <folder>/<name>.log.
     QString addGame(const QString &folder, const QString &executable);
     void addFolder(const QString &relative);
-    QStringList recordedArguments(const QString &folder, const QString &executable) const;
-    QString recordedFolder(const QString &folder, const QString &executable) const;
+    QStringList recordedArguments(const QString &folder, const QString &executable) const
+    {
+        return WaitForLines(QDir(path(folder)).filePath(executable + ".log"));
+    }
+    QString recordedFolder(const QString &folder, const QString &executable) const
+    {
+        return WaitForLines(QDir(path(folder)).filePath(executable + ".log.cwd")).value(0);
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -150,13 +150,16 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == txtHostIP && type == QEvent::FocusIn)
         QTimer::singleShot(0, this, &frmMain::txtHostIP_GotFocus);
     const bool enabled = qobject_cast<QWidget *>(watched) && qobject_cast<QWidget *>(watched)->isEnabled();
-    if (watched == imgFavDB1 && enabled && type == QEvent::MouseButtonPress)
+    if (watched == imgFavDB1 && enabled && type == QEvent::MouseButtonPress) {
         imgFavDB1_MouseDown();
+        // The pressed picture now covers the button and the button is hidden, which would lose
+        // the release: the pressed picture takes the mouse until then.
+        imgFavDB->grabMouse();
+    }
     if (watched == imgFavDB1 && enabled && type == QEvent::MouseButtonRelease)
         imgFavDB1_MouseUp();
     if (watched == imgFavDB && enabled && type == QEvent::MouseButtonPress)
         imgFavDB_MouseDown();
-    // The pressed picture now covers the button, so the release may arrive there.
     if (watched == imgFavDB && enabled && type == QEvent::MouseButtonRelease && !imgFavDB1->isVisible())
         imgFavDB1_MouseUp();
     return QWidget::eventFilter(watched, event);

@@ -165,6 +165,7 @@ void frmMain::imgFavDB1_MouseDown()
 
 void frmMain::imgFavDB1_MouseUp()
 {
+    imgFavDB->releaseMouse();
     imgFavDB->hide();
     imgFavDB1->show();
     ShowServerList();

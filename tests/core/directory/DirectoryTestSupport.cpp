@@ -31,6 +31,8 @@ bool Exec(const QString &sql)
     return OdbcSucceeded(rc) || rc == SQL_NO_DATA;
 }
 
+bool Reset() { return Exec(QStringLiteral("TRUNCATE directory_entries, directory_posts")); }
+
 } // namespace testpg
 
 QString ClosedLoopbackPort()
@@ -69,10 +71,14 @@ bool InsertExpired(const QString &name, const QString &ip, const QString &key, c
                                ? QStringLiteral("now() - interval '25 hours'")
                                : QStringLiteral(
                                      "CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
+    // PostgreSQL keeps the key's hash only.
+    const QString keyColumn = embeddedPath.isEmpty() ? QStringLiteral("keyhash") : QStringLiteral("serverkey");
+    const QString keyValue = embeddedPath.isEmpty() ? QStringLiteral("crypt('%1', gen_salt('bf'))").arg(key)
+                                                    : QStringLiteral("'%1'").arg(key);
     const QString sql = QStringLiteral("INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, "
-                                       "connectiontype, serverkey, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
-                                       "'2346', '', 'DSL', '%3', '%2', %4)")
-                            .arg(name, ip, key, posted);
+                                       "connectiontype, %3, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
+                                       "'2346', '', 'DSL', %4, '%2', %5)")
+                            .arg(name, ip, keyColumn, keyValue, posted);
     if (embeddedPath.isEmpty())
         return testpg::Exec(sql);
     sqlite3 *db = nullptr;

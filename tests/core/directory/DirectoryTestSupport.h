@@ -9,6 +9,8 @@ namespace testpg {
 QString ConnectionString(const QString &port = QString());
 // Runs the test's own SQL text on the directory database; false on failure.
 bool Exec(const QString &sql);
+// Empties the directory and its post log (the flood limits count posts per calling address).
+bool Reset();
 } // namespace testpg
 
 // A TCP port on 127.0.0.1 that nothing listens on.

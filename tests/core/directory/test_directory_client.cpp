@@ -95,7 +95,7 @@ private slots:
         QFETCH(bool, postgres);
         DirectorySandbox sandbox;
         if (postgres) {
-            QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")),
+            QVERIFY2(testpg::Reset(),
                      "the test PostgreSQL is not running");
             sandbox.usePostgres();
         }

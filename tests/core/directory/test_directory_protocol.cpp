@@ -56,7 +56,7 @@ private slots:
     void init()
     {
         ResetProgramState();
-        QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
+        QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
     }
 
     void postReannounceAndRemove()

@@ -6,6 +6,8 @@
 #include "core/runtime/ErrorTrap.h"
 #include "core/runtime/MsgBox.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -29,6 +31,17 @@ const QString kNoConnection = QStringLiteral("Could not make connection to Datab
 const QString kDeleteFailed = QStringLiteral("Error In Delete Server from DB");
 const QString kUpdateFailed = QStringLiteral("Error In UpdateServer from DB");
 const QString kAlreadyThere = QStringLiteral("There is already a Server with that IP in the Database");
+
+// A failed AddServer means "already listed" when the procedure raised it, unless the directory
+// marked the error as one of its other refusals (a flood limit, a bad value): those are shown
+// like any other failure. A directory without these marks reports every refusal as listed.
+bool AlreadyListed(const RuntimeError &error)
+{
+    static const QRegularExpression otherRefusal(QStringLiteral("\\b(LIMIT|INVALID|NOTPERMITTED)\\b"));
+    if (error.number() != direrr::CommandFailed)
+        return false;
+    return error.description().contains(kAlreadyListedMarker) || !error.description().contains(otherRefusal);
+}
 
 // The stored address, password and source of the user's posted server.
 struct PostedServer {
@@ -55,7 +68,7 @@ PostResult PostServer(const PostRequest &request)
             AddServer(request.serverName, request.gametype, request.ipAddress, request.port, request.mods,
                       request.connectionType, request.serverKey, request.ipAddress);
         } catch (const RuntimeError &error) {
-            if (error.number() != direrr::CommandFailed)
+            if (!AlreadyListed(error))
                 throw;
             result = PostResult::AlreadyListed;
             return;

@@ -171,7 +171,7 @@ RETURNS boolean LANGUAGE sql IMMUTABLE SET search_path FROM CURRENT AS $$
     SELECT p_address ~ '^((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\.){3}(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])$'
         OR (char_length(p_address) <= 253
             AND p_address ~ '^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)*[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$'
-            AND p_address ~ '[A-Za-z][A-Za-z0-9-]*$|[A-Za-z0-9-]*[A-Za-z]$')
+            AND p_address ~ '[A-Za-z][A-Za-z0-9-]*$')
 $$;
 
 -- The checks of a post, in the order of the client's parameters.

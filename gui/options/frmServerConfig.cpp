@@ -88,6 +88,12 @@ void frmServerConfig::BuildControls()
     cboGameLength = NewExactList(this, {2745, 1530, 615, 315});
     cboGameLength->setEditText(QStringLiteral("Combo1"));
 
+    LabelFor(lblServerName, txtServername);
+    LabelFor(lblMOTD, txtMOTD);
+    LabelFor(lblMaxPlayers, cboMaxPlayers);
+    LabelFor(lblGameLength, cboGameLength);
+    // The password box has no label; the check box above it, which enables it, says what it is.
+    NameControl(txtPW, RSServerOptTable()[kUsePasswordIndex].Caption);
     BuildSessionFrame();
 }
 

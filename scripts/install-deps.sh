@@ -9,6 +9,7 @@ packages=(
     unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqlite3-dev
     postgresql
     iputils-ping iproute2 util-linux
+    locales
     xvfb xauth fonts-dejavu-core fonts-liberation
     wine gcc-mingw-w64
     desktop-file-utils appstream man-db dpkg-dev

@@ -2,10 +2,14 @@
 
 #include "core/runtime/RuntimeError.h"
 
+#include <QLocale>
+
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 namespace vb {
 namespace {
@@ -85,6 +89,46 @@ bool parseMantissa(const QString &s, qsizetype &i, std::string &out)
     return true;
 }
 
+// The power of ten of the first significant digit of plain digits with an optional point and
+// exponent ("0.05e-3" gives -5); how the text left the range of a double when it did.
+long long DecimalMagnitude(std::string_view text)
+{
+    const auto e = text.find('e');
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = text.substr(e + 1);
+        const bool minus = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+            digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc())
+            exponent = std::numeric_limits<long long>::max() / 2;
+        exponent = minus ? -exponent : exponent;
+    }
+    const std::string_view mantissa = text.substr(0, e);
+    const auto point = std::min(mantissa.find('.'), mantissa.size());
+    const auto first = mantissa.find_first_not_of("0.");
+    if (first == std::string_view::npos)
+        return std::numeric_limits<long long>::min() / 2;
+    const auto before = static_cast<long long>(point) - static_cast<long long>(first);
+    return exponent + (first < point ? before - 1 : before);
+}
+
+// Digits as parseMantissa leaves them, read with '.' whatever the C library's locale is.
+double PlainDouble(const std::string &text)
+{
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a double is 0, as the classic run-time has it; too large is an overflow.
+        if (DecimalMagnitude(text) < 0)
+            return 0;
+        throw RuntimeError(vberr::Overflow);
+    }
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw RuntimeError(vberr::TypeMismatch);
+    return value;
+}
+
 std::optional<double> parseNumber(const QString &s)
 {
     qsizetype i = 0;
@@ -121,9 +165,7 @@ std::optional<double> parseNumber(const QString &s)
     }
     if (i != s.size())
         return std::nullopt;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(value))
-        throw RuntimeError(vberr::Overflow);
+    const double value = PlainDouble(text);
     return negative ? -value : value;
 }
 
@@ -172,9 +214,26 @@ QString CStr(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");
+    // to_chars writes what printf's %.15G writes in the C locale, whatever the user's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    return QString::fromLatin1(buffer);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    return QString::fromLatin1(buffer, result.ptr - buffer).toUpper();
+}
+
+QString CStrLocal(double value)
+{
+    const QString point = QLocale().decimalPoint();
+    QString text = CStr(value);
+    return point == QLatin1String(".") ? text : text.replace(QLatin1Char('.'), point);
+}
+
+double CDblLocal(const QString &text)
+{
+    const QString point = QLocale().decimalPoint();
+    if (point == QLatin1String("."))
+        return CDbl(text);
+    QString plain = text;
+    return CDbl(plain.replace(point, QStringLiteral(".")));
 }
 
 QString LTrim(const QString &text)

@@ -19,7 +19,7 @@ int16_t Position(const QString &milliseconds);
 // The position in seconds, 15 significant digits, no trailing zeros, the locale's separator.
 QString SecondsText(int position);
 
-// The milliseconds for a seconds text read with the locale's separator, written the same way.
-// Error 13 when the text is not a number.
+// The milliseconds for a seconds text read with the locale's separator, written as they are
+// stored: the same in every locale. Error 13 when the text is not a number.
 QString MilliSecondsText(const QString &seconds);
 } // namespace SocketTimeOut

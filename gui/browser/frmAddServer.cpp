@@ -29,6 +29,7 @@ QLineEdit *frmAddServer::AddField(QLabel *&label, const QString &caption, int to
     auto *box = new QLineEdit(Frame1);
     box->setFont(arial);
     PlaceTwips(box, 1260, top, 2655, 315);
+    LabelFor(label, box);
     return box;
 }
 

@@ -69,6 +69,10 @@ void frmServerList::BuildControls()
                                            "DB. Press the left button to bring up the Menu."));
     tabServers->addTab(flexFavorites, QStringLiteral("Favorite Servers"));
     tabServers->addTab(flexDB, QStringLiteral("Database Servers"));
+    // The tabs caption the grids; the tabs fill the window, whose caption is theirs.
+    NameControl(tabServers, windowTitle());
+    NameControl(flexFavorites, tabServers->tabText(0));
+    NameControl(flexDB, tabServers->tabText(1));
     setCentralWidget(tabServers);
     for (ServerGrid *grid : {flexFavorites, flexDB})
         grid->viewport()->installEventFilter(this);

@@ -1,5 +1,8 @@
 #include "gui/common/UiSupport.h"
 
+#include "gui/common/PictureButton.h"
+
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -81,6 +84,13 @@ QLabel *NewImage(QWidget *parent, const QString &picture, TwipsBox box, const QS
     return image;
 }
 
+PictureButton *NewPictureButton(QWidget *parent, TwipsBox box, const QString &name, const QString &tip)
+{
+    auto *picture = Placed(new PictureButton(parent), box, tip);
+    picture->setAccessibleName(name);
+    return picture;
+}
+
 QLineEdit *NewTextBox(QWidget *parent, TwipsBox box, const QString &tip)
 {
     return Placed(new QLineEdit(parent), box, tip);
@@ -125,6 +135,23 @@ QComboBox *NewExactList(QWidget *parent)
 }
 
 QComboBox *NewExactList(QWidget *parent, TwipsBox box) { return Placed(NewExactList(parent), box); }
+
+void NameControl(QWidget *control, const QString &name)
+{
+    const QString caption = name.trimmed();
+    control->setAccessibleName(caption);
+    if (auto *list = qobject_cast<QComboBox *>(control)) {
+        list->view()->setAccessibleName(caption);
+        if (list->lineEdit())
+            list->lineEdit()->setAccessibleName(caption);
+    }
+}
+
+void LabelFor(QLabel *label, QWidget *control)
+{
+    label->setBuddy(control);
+    NameControl(control, label->text());
+}
 
 void ChainTabOrder(const QList<QWidget *> &order)
 {

@@ -12,6 +12,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class PictureButton;
 class QPushButton;
 class QWidget;
 
@@ -59,6 +60,8 @@ QFont FaceOrStandard(const QString &family, int pointSize);
 QLabel *NewLabel(QWidget *parent, const QString &caption, TwipsBox box, const QString &tip = QString());
 // A picture from the resources, shown in a label.
 QLabel *NewImage(QWidget *parent, const QString &picture, TwipsBox box, const QString &tip = QString());
+// A picture that acts as a button, named for assistive technology (see PictureButton).
+PictureButton *NewPictureButton(QWidget *parent, TwipsBox box, const QString &name, const QString &tip = QString());
 QLineEdit *NewTextBox(QWidget *parent, TwipsBox box, const QString &tip = QString());
 QGroupBox *NewFrame(QWidget *parent, const QString &caption, TwipsBox box);
 QCheckBox *NewCheckBox(QWidget *parent, const QString &caption, TwipsBox box);
@@ -75,6 +78,14 @@ QComboBox *NewDropDownList(QWidget *parent, TwipsBox box, const QString &tip = Q
 // becomes a new entry.
 QComboBox *NewExactList(QWidget *parent);
 QComboBox *NewExactList(QWidget *parent, TwipsBox box);
+
+// Assistive technology names a control after the label that captions it: the label becomes
+// its buddy (no caption holds '&', so nothing changes on the screen), which is also the label
+// relation a screen reader follows. A list's own parts, its drop-down and its text box, get the
+// caption as their name too.
+void LabelFor(QLabel *label, QWidget *control);
+// The name of a control no label captions, such as a list inside a captioned frame.
+void NameControl(QWidget *control, const QString &name);
 
 // Tab order in the order given.
 void ChainTabOrder(const QList<QWidget *> &order);

@@ -21,7 +21,9 @@ constexpr int kRowStep = 375;
 QLineEdit *AddField(QGroupBox *frame, int row, QLabel *&label, const QString &caption)
 {
     label = NewLabel(frame, caption, {120, kRowTop + row * kRowStep, 1335, 255});
-    return NewTextBox(frame, {1560, kRowTop + row * kRowStep, 2895, 285});
+    QLineEdit *box = NewTextBox(frame, {1560, kRowTop + row * kRowStep, 2895, 285});
+    LabelFor(label, box);
+    return box;
 }
 
 } // namespace
@@ -46,6 +48,7 @@ void frmPostServer::BuildControls()
     lblConnection = NewLabel(fraPostServer, QStringLiteral("Connection Type:"),
                              {120, kRowTop + 5 * kRowStep, 1335, 255});
     cboConnection = NewDropDownList(fraPostServer, {1560, kRowTop + 5 * kRowStep, 2895, 315});
+    LabelFor(lblConnection, cboConnection);
 
     // Enter in a field presses neither button: posting calls the directory.
     cmdPostServer = NewButton(this, QStringLiteral("Post Server"), {2040, 2940, 1215, 375});

@@ -51,8 +51,8 @@ void frmMain::BuildControls()
     BuildGameFrame();
     ImgLogo = NewImage(this, QStringLiteral(":/skirmdeck/logo.png"), {90, 1230, 2100, 1200});
     ImgLogo->setScaledContents(true);
-    imgFavDB1 = NewImage(this, QString(), {2295, 120, 1185, 960},
-                         QStringLiteral("Press to launch the Favorite/DB servers list"));
+    const QString listTip = QStringLiteral("Press to launch the Favorite/DB servers list");
+    imgFavDB1 = NewPictureButton(this, {2295, 120, 1185, 960}, listTip, listTip);
     imgFavDB = NewImage(this, QString(), {2295, 120, 1170, 960});
     imgFavDB->hide();
     BuildQuickLaunch();
@@ -64,6 +64,7 @@ void frmMain::BuildGameFrame()
 {
     FrmGame = NewFrame(this, QStringLiteral("Select a Game"), {90, 135, 2115, 1035});
     cboGameType = NewDropDownList(FrmGame, {255, 390, 1575, 315}, QStringLiteral("Press to Select which Game"));
+    NameControl(cboGameType, FrmGame->title());
 }
 
 void frmMain::BuildQuickLaunch()
@@ -91,6 +92,9 @@ void frmMain::BuildQuickLaunch()
                               QStringLiteral("Click here to select which mods to use"));
     for (QLabel *small : {lblServerIP, lblPort, lblServerstatus, lblPing})
         small->setFont(smallFonts());
+    LabelFor(lblServerIP, txtIP);
+    LabelFor(lblPort, txtPort);
+    LabelFor(lblMod, cboMods);
     mStatusProbe = new StatusProbe(this);
     SocketTimer = mStatusProbe->timer();
     SckServer = mStatusProbe->socket();
@@ -102,6 +106,7 @@ void frmMain::BuildPostFrame()
     lblHostIP = NewLabel(FramePostIP, QStringLiteral("Your IP Address:"), {45, 195, 1095, 255});
     txtHostIP = NewTextBox(FramePostIP, {135, 360, 990, 240});
     txtHostIP->setFont(ClassicFont(QStringLiteral("MS Serif"), 7));
+    LabelFor(lblHostIP, txtHostIP);
     cmdPost = NewButton(FramePostIP, QString(), {60, 630, 1155, 285});
     cmdSingle = NewButton(FramePostIP, QStringLiteral("Single Player"), {60, 945, 1155, 285},
                           QStringLiteral("Press to play a single player game"));
@@ -136,6 +141,8 @@ void frmMain::ConnectHandlers()
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdPost, &QPushButton::clicked, this, &frmMain::cmdPost_Click);
     connect(mStatusProbe, &StatusProbe::DataArrival, this, &frmMain::SckServer_DataArrival);
+    // From the keyboard the picture opens the list at once, as a press on the pressed look does.
+    connect(imgFavDB1, &PictureButton::pressed, this, &frmMain::imgFavDB_MouseDown);
     for (QObject *watched : std::initializer_list<QObject *>{txtIP, txtHostIP, imgFavDB1, imgFavDB})
         watched->installEventFilter(this);
 }

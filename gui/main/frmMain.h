@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/state/AppState.h"
+#include "gui/common/PictureButton.h"
 
 #include <QWidget>
 
@@ -65,7 +66,7 @@ public:
     QGroupBox *FrmGame;
     QComboBox *cboGameType;
     QLabel *ImgLogo;
-    QLabel *imgFavDB1;
+    PictureButton *imgFavDB1;
     QLabel *imgFavDB;
     QGroupBox *frmQuicklnch;
     QLabel *lblServerIP;

@@ -34,9 +34,11 @@ QUrl HomePageUrl() { return QUrl(QStringLiteral(SKIRMDECK_HOMEPAGE)); }
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
     SetClassicFrame(this, QStringLiteral("About the Skirmdeck"), 4800, 3600 + kSettingsHeight);
-    ImgAbout = NewImage(this, QString(), {0, 0, 4800, 3600});
+    // Named after the page it opens, the one thing it does.
+    ImgAbout = NewPictureButton(this, {0, 0, 4800, 3600}, HomePageUrl().toString());
     ImgAbout->setCursor(Qt::PointingHandCursor);
     ImgAbout->installEventFilter(this);
+    connect(ImgAbout, &PictureButton::pressed, this, &frmAbout::ImgAbout_Click);
     lblSettings = NewLabel(this, QString(), {60, 3600, 4680, kSettingsHeight});
     lblSettings->setObjectName(QStringLiteral("lblSettings"));
     lblSettings->setWordWrap(true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/state/UrlOpen.h"
+#include "gui/common/PictureButton.h"
 
 #include <QDialog>
 #include <QUrl>
@@ -18,7 +19,7 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget *parent = nullptr);
 
-    QLabel *ImgAbout;
+    PictureButton *ImgAbout;
     // Which settings file is in use, and a change a running Wine did not get.
     QLabel *lblSettings;
 

@@ -71,6 +71,7 @@ void frmGeneralOptions::CreateControls()
     Label1 = NewLabel(this, QStringLiteral("Video Resolution:"), {120, 2775, 1575, 255});
     cboResolution = NewExactList(this, {1740, 2730, 1335, 315});
     cboResolution->setEditText(QStringLiteral("1600x1200"));
+    LabelFor(Label1, cboResolution);
 
     chkGameStart = NewCheckBox(this, QStringLiteral("Exit on Game Start"), {120, 3285, 1815, 255});
     chkGameStart->setFont(ClassicFont(QStringLiteral("Small Fonts"), 7));

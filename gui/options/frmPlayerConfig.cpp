@@ -110,6 +110,12 @@ void frmPlayerConfig::CreateControls()
     cboKit1 = NewExactList(this, {120, 1830, 1695, 315});
     lblkit2 = NewLabel(this, QStringLiteral("Kit Item 2"), {2640, 1590, 735, 255});
     cboKit2 = NewExactList(this, {2160, 1830, 1695, 315});
+    LabelFor(lblPlayerName, txtPlayerName);
+    LabelFor(lblClanName, txtClanName);
+    LabelFor(lblPrimaryWep, cboPrimary);
+    LabelFor(lblSecondarywep, cboSecondary);
+    LabelFor(lblkit1, cboKit1);
+    LabelFor(lblkit2, cboKit2);
     cmdOK = NewButton(this, QStringLiteral("OK"), {4320, 120, 1095, 375});
     cmdCancell = NewButton(this, QStringLiteral("Cancel"), {4320, 600, 1095, 375});
 

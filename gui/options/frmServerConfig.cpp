@@ -36,15 +36,18 @@ const QString kGoldTeamValue = QStringLiteral("MultiplayerGoldTeamSize");
 const QString kGameLengthValue = QStringLiteral("MultiplayerGameLength");
 const QString kNoGameLength = QStringLiteral("--");
 
+// The two lists show and take numbers in the player's locale; what is stored is whole numbers.
+int32_t Players(const QString &maxPlayers) { return vb::CLng(vb::CDblLocal(maxPlayers)); }
+
 // Half the players per team, halves going to the even neighbour (5 gives 2, 7 gives 4).
-int32_t TeamSize(const QString &maxPlayers) { return vb::CLng(vb::CDbl(maxPlayers) / 2); }
+int32_t TeamSize(const QString &maxPlayers) { return vb::CLng(vb::CDblLocal(maxPlayers) / 2); }
 
 int32_t GameLengthSeconds(const QString &minutes)
 {
-    return minutes == kNoGameLength ? 0 : vb::CLng(vb::CDbl(minutes) * 60);
+    return minutes == kNoGameLength ? 0 : vb::CLng(vb::CDblLocal(minutes) * 60);
 }
 
-QString GameLengthText(int32_t seconds) { return seconds == 0 ? kNoGameLength : vb::CStr(seconds / 60.0); }
+QString GameLengthText(int32_t seconds) { return seconds == 0 ? kNoGameLength : vb::CStrLocal(seconds / 60.0); }
 
 } // namespace
 
@@ -85,6 +88,12 @@ void frmServerConfig::BuildControls()
     cboGameLength = NewExactList(this, {2745, 1530, 615, 315});
     cboGameLength->setEditText(QStringLiteral("Combo1"));
 
+    LabelFor(lblServerName, txtServername);
+    LabelFor(lblMOTD, txtMOTD);
+    LabelFor(lblMaxPlayers, cboMaxPlayers);
+    LabelFor(lblGameLength, cboGameLength);
+    // The password box has no label; the check box above it, which enables it, says what it is.
+    NameControl(txtPW, RSServerOptTable()[kUsePasswordIndex].Caption);
     BuildSessionFrame();
 }
 
@@ -233,7 +242,7 @@ void frmServerConfig::WriteRSServerOpts()
         for (int index : kRSOptIndices)
             WriteChangedServerOpt(index);
         const QString maxPlayers = cboMaxPlayers->currentText();
-        SaveGameSettingLong(kMaxPlayersValue, vb::CLng(maxPlayers));
+        SaveGameSettingLong(kMaxPlayersValue, Players(maxPlayers));
         SaveGameSettingLong(kBlueTeamValue, TeamSize(maxPlayers));
         SaveGameSettingLong(kGoldTeamValue, TeamSize(maxPlayers));
         SaveGameSettingLong(kGameLengthValue, GameLengthSeconds(cboGameLength->currentText()));

@@ -53,6 +53,10 @@ void frmTimer::BuildControls()
     Label2 = Placed(new QLabel(QStringLiteral("MilliSeconds:"), this), 2280, 570, 960, 255);
     txtMilliSec = ShownNumber(this, 3240, 525);
     txtMilliSec->resize(Twips(855), txtMilliSec->height());
+    LabelFor(Label1, txtSeconds);
+    LabelFor(Label2, txtMilliSec);
+    // No label captions the bar; it is what the window is for.
+    NameControl(hscrollTime, windowTitle());
     cmdChange = Placed(NewButton(this, QStringLiteral("Change")), 1080, 1140, 1215, 375);
     cmdExit = Placed(NewButton(this, QStringLiteral("Cancel")), 2400, 1140, 1215, 375);
     setTabOrder(hscrollTime, txtSeconds);

@@ -3,6 +3,7 @@
 #include "tests/support/ScriptedMessageBox.h"
 #include "core/runtime/VbConv.h"
 #include "tests/support/ProgramState.h"
+#include "tests/support/UserLocale.h"
 
 #include <QtTest>
 
@@ -41,6 +42,9 @@ private slots:
             {"CDbl (5)", "-5"},
             {"CDbl ", "error 13"},
             {"CDbl 12abc", "error 13"},
+            {"CDbl 1E-400", "0"},
+            {"CDbl 0.0001E400", "error 6"},
+            {"CDbl 1E400", "error 6"},
             {"CInt 1,000", "1000"},
             {"CInt 1726 56th Ave", "error 13"},
             {"CLng &H10", "16"},
@@ -61,23 +65,17 @@ private slots:
         for (const auto &[call, expected] : rows)
             QTest::newRow(call) << QString(call) << QString(expected);
     }
+
+    // What the program stores and computes with is the same in a comma-decimal locale.
     void conversions()
     {
         QFETCH(QString, call);
         QFETCH(QString, expected);
-        const QString fn = call.left(5), arg = call.mid(6);
-        QString got;
-        try {
-            if (fn == "CBool")
-                got = vb::CBool(arg) ? "true" : "false";
-            else if (fn == "CDbl ")
-                got = vb::CStr(vb::CDbl(call.mid(5)));
-            else
-                got = QString::number(fn == "CLng " ? vb::CLng(call.mid(5)) : vb::CInt(call.mid(5)));
-        } catch (const RuntimeError &e) {
-            got = QString("error %1").arg(e.number());
+        for (const char *locale : kLocales) {
+            UserLocale user(locale);
+            REQUIRE_LOCALE(user);
+            QCOMPARE(Convert(call), expected);
         }
-        QCOMPARE(got, expected);
     }
 
     // The text of a double: 15 significant digits, the exponent form from 1E+15 and below 1E-4.
@@ -96,10 +94,71 @@ private slots:
             {-2.5, "-2.5"},
             {0.0, "0"},
         };
-        for (const auto &[x, text] : texts)
-            QCOMPARE(vb::CStr(x), text);
+        for (const char *locale : kLocales) {
+            UserLocale user(locale);
+            REQUIRE_LOCALE(user);
+            for (const auto &[x, text] : texts)
+                QCOMPARE(vb::CStr(x), text);
+        }
     }
 
+    // What a player reads and types: the locale's separator; in a comma locale a point too.
+    void localNumbers_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("expected");
+        const std::array<const char *, 3> rows[] = {
+            {"C", "CStrLocal 1.4", "1.4"},
+            {"C", "CDblLocal 2.5", "2.5"},
+            {"C", "CDblLocal 2,5", "25"},
+            {"de_DE.UTF-8", "CStrLocal 1.4", "1,4"},
+            {"de_DE.UTF-8", "CStrLocal 1E-05", "1E-05"},
+            {"de_DE.UTF-8", "CDblLocal 2,5", "2.5"},
+            {"de_DE.UTF-8", "CDblLocal  1,66666666666667 ", "1.66666666666667"},
+            {"de_DE.UTF-8", "CDblLocal 2.5", "2.5"},
+            {"de_DE.UTF-8", "CDblLocal 1.234,5", "error 13"},
+            {"de_DE.UTF-8", "CDblLocal ", "error 13"},
+        };
+        for (const auto &[locale, call, expected] : rows)
+            QTest::addRow("%s %s", locale, call) << QString(locale) << QString(call) << QString(expected);
+    }
+
+    void localNumbers()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, call);
+        QFETCH(QString, expected);
+        UserLocale user(locale);
+        REQUIRE_LOCALE(user);
+        const QString arg = call.mid(10);
+        QString got;
+        try {
+            got = call.startsWith("CStrLocal") ? vb::CStrLocal(vb::CDbl(arg)) : vb::CStr(vb::CDblLocal(arg));
+        } catch (const RuntimeError &e) {
+            got = QString("error %1").arg(e.number());
+        }
+        QCOMPARE(got, expected);
+    }
+
+private:
+    static constexpr const char *kLocales[] = {"C", "de_DE.UTF-8"};
+
+    static QString Convert(const QString &call)
+    {
+        const QString fn = call.left(5), arg = call.mid(6);
+        try {
+            if (fn == "CBool")
+                return vb::CBool(arg) ? "true" : "false";
+            if (fn == "CDbl ")
+                return vb::CStr(vb::CDbl(call.mid(5)));
+            return QString::number(fn == "CLng " ? vb::CLng(call.mid(5)) : vb::CInt(call.mid(5)));
+        } catch (const RuntimeError &e) {
+            return QString("error %1").arg(e.number());
+        }
+    }
+
+private slots:
     void trimAndSplit()
     {
         QCOMPARE(vb::Trim(" \t a \u00a0 "), "\t a \u00a0");

@@ -1,4 +1,5 @@
-// Every window is built the classic way; here, what a player reads of it must not be cut off.
+// Every window is built the classic way; here, what a player reads of it must not be cut off,
+// and what a screen reader reads of it must name every control.
 #include "core/state/AppState.h"
 #include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
@@ -16,6 +17,7 @@
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -106,6 +108,37 @@ void StoreEveryOption()
     }
 }
 
+// Walks what assistive technology sees below node. Controls a window hides are out of reach;
+// a list's drop-down is not, though it shows only while open.
+void WalkUnnamed(QAccessibleInterface *node, const QString &window, QStringList &unnamed)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (!child || (child->state().invisible && node->role() != QAccessible::ComboBox))
+            continue;
+        const auto *widget = qobject_cast<QWidget *>(child->object());
+        // On Linux a list's name is the entry it shows; what it is for comes from its label.
+        const bool named = !child->text(QAccessible::Name).trimmed().isEmpty() &&
+                           (child->role() != QAccessible::ComboBox || !child->relations(QAccessible::Label).isEmpty());
+        if (widget && child->state().focusable && !named)
+            unnamed << QStringLiteral("%1: %2 at %3,%4 (%5)")
+                           .arg(window, QString::fromLatin1(widget->metaObject()->className()))
+                           .arg(widget->mapTo(widget->window(), QPoint()).x())
+                           .arg(widget->mapTo(widget->window(), QPoint()).y())
+                           .arg(widget->toolTip());
+        WalkUnnamed(child, window, unnamed);
+    }
+}
+
+// Every focusable control of a shown window without an accessible name.
+QStringList UnnamedControls(QWidget *window)
+{
+    window->show();
+    QStringList unnamed;
+    WalkUnnamed(QAccessible::queryAccessibleInterface(window), window->windowTitle(), unnamed);
+    return unnamed;
+}
+
 using OpenWindow = std::function<QWidget *(frmMain &)>;
 
 // One line per window; a new window is one more line.
@@ -121,15 +154,21 @@ const QList<OpenWindow> kWindows = {
     [](frmMain &main) -> QWidget * { return new frmTimer(&main); },
 };
 
+using WindowCheck = std::function<QStringList(QWidget *)>;
+
 } // namespace
 
 class TestClassicWindows : public IsolatedTest {
     Q_OBJECT
 
 private slots:
+    void everyCaptionFitsItsControl() { QVERIFY(CheckEveryWindow(CutCaptions)); }
+    void everyControlHasAName() { QVERIFY(CheckEveryWindow(UnnamedControls)); }
+
+private:
     // Both families, as their dialogs caption the option boxes differently; the main window
-    // with both captions of its post button.
-    void everyCaptionFitsItsControl()
+    // with both captions of its post button. False, with the findings, when any is found.
+    static bool CheckEveryWindow(const WindowCheck &check)
     {
         GameFolders games;
         games.addGame("RS", "roguespear.exe");
@@ -141,20 +180,22 @@ private slots:
         QTemporaryDir start;
         UseEmptyFavourites(start.path(), {kRogueSpear, kRainbowSix});
         StoreEveryOption();
-        QStringList cut;
+        QStringList found;
         for (int game : {0, 2}) {
             main.cboGameType->setCurrentIndex(game);
             for (bool posted : {false, true}) {
                 main.SetPostedState(posted);
-                cut << CutCaptions(&main);
+                found << check(&main);
             }
             for (const OpenWindow &open : kWindows) {
                 std::unique_ptr<QWidget> window(open(main));
-                cut << CutCaptions(window.get());
+                found << check(window.get());
             }
         }
-        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
-        QCOMPARE(boxes.texts(), QStringList());
+        found << boxes.texts();
+        if (!found.isEmpty())
+            qWarning("%s", qPrintable(found.join(QLatin1Char('\n'))));
+        return found.isEmpty();
     }
 };
 

@@ -7,6 +7,8 @@
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -49,6 +51,8 @@ private slots:
         m_games.addFolder("RS/Mods/Example Mod");
     }
 
+    // By mouse, by keyboard alone (Tab reaches the picture, Space presses it) and by a screen
+    // reader, which sees a named button with a press action.
     void pictureButtonOpensTheServerListOnce()
     {
         TempHive hive(GameHive(m_games.path("RS")));
@@ -57,7 +61,8 @@ private slots:
         QTemporaryDir start;
         UseEmptyFavourites(start.path());
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVERIFY(!frmServerList::Existing());
         frmServerList *first = nullptr;
         for (int press = 0; press < 2; ++press) {
@@ -72,6 +77,25 @@ private slots:
             if (!first)
                 first = frmServerList::Existing();
             QCOMPARE(frmServerList::Existing(), first);
+        }
+
+        QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(w.imgFavDB1);
+        QCOMPARE(picture->role(), QAccessible::Button);
+        QCOMPARE(picture->text(QAccessible::Name), "Press to launch the Favorite/DB servers list");
+        for (bool keyboard : {true, false}) {
+            frmServerList::Existing()->close();
+            QTRY_VERIFY(!frmServerList::Existing());
+            w.activateWindow();
+            if (keyboard) {
+                for (int tab = 0; tab < 40 && QApplication::focusWidget() != w.imgFavDB1; ++tab)
+                    QTest::keyClick(w.windowHandle(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), w.imgFavDB1);
+                QTest::keyClick(w.windowHandle(), Qt::Key_Space);
+            } else {
+                picture->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            }
+            QVERIFY(frmServerList::Existing() && frmServerList::Existing()->isVisible());
+            QVERIFY(w.imgFavDB1->isVisible() && !w.imgFavDB->isVisible());
         }
         QVERIFY(boxes.shown().isEmpty());
     }

@@ -58,16 +58,19 @@ private slots:
             frmAbout about;
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about));
-            // Only a left click on the picture counts, and each one opens the page.
+            // Only a left click on the picture counts, and each one opens the page; so does
+            // Space once Tab has reached it.
             QTest::mouseClick(about.ImgAbout, Qt::RightButton);
             QVERIFY(opened.isEmpty());
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton, {}, QPoint(5, 230));
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton);
+            QVERIFY(about.ImgAbout->focusPolicy() & Qt::TabFocus);
+            QTest::keyClick(about.ImgAbout, Qt::Key_Space);
 
-            QCOMPARE(opened, QList<QUrl>(2, QUrl(SKIRMDECK_HOMEPAGE)));
+            QCOMPARE(opened, QList<QUrl>(3, QUrl(SKIRMDECK_HOMEPAGE)));
             QVERIFY(about.isVisible());
             const QString failed = "Error opening URL 5 No program could open " SKIRMDECK_HOMEPAGE;
-            QCOMPARE(messages.texts(), opens ? QStringList() : QStringList(2, failed));
+            QCOMPARE(messages.texts(), opens ? QStringList() : QStringList(3, failed));
         }
     }
 

@@ -4,6 +4,7 @@
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/UserLocale.h"
 #include "tests/gui/options/ServerHive.h"
 #include "tests/gui/support/AppTestSupport.h"
 
@@ -85,8 +86,10 @@ struct NumberCase {
     QString shownMinutes, typedMinutes /* null: as shown */, typedPlayers;
     QList<int> afterwards;
     bool mismatch;
+    QString locale = "C";
 };
 
+const QString kGerman = "de_DE.UTF-8";
 const QString kStoredName = "Stored Server";
 const QString kStoredMOTD = "Stored MOTD";
 const QString kStoredPW = "storedpw";
@@ -213,6 +216,12 @@ private slots:
             {"-- typed, 7 players", uo, 600, "10", "--", "7", {7, 4, 4, 0}, false},
             {"empty maximum", rs, 60, "1", "5", "", {-1, -1, -1, 60}, true},
             {"empty game length", uo, 60, "1", "", "12", {12, 6, 6, 60}, true},
+            // A comma groups digits here, as in the classic run-time.
+            {"2,5 minutes", uo, 60, "1", "2,5", "4", {4, 2, 2, 1500}, false},
+            // A German player reads and types a decimal comma; a point means the same to him.
+            {"de: 90 s, 2,5 minutes", rs, 90, "1,5", "2,5", "5", {5, 2, 2, 150}, false, kGerman},
+            {"de: 100 s kept as shown", rs, 100, "1,66666666666667", {}, "16", {16, 8, 8, 100}, false, kGerman},
+            {"de: 2.5 minutes, 2,5 players", uo, 0, "--", "2.5", "2,5", {2, 1, 1, 150}, false, kGerman},
         };
         for (const NumberCase &c : cases)
             QTest::newRow(c.name) << c;
@@ -221,6 +230,8 @@ private slots:
     void typedNumbersAreStoredAsTyped()
     {
         QFETCH(NumberCase, c);
+        UserLocale user(c.locale);
+        REQUIRE_LOCALE(user);
         const QString &game = c.game;
         prepare(game, "FFFFFFFFFFFFF",
                 c.storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", c.storedSeconds)});

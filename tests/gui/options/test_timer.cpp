@@ -1,10 +1,12 @@
-// The socket time-out dialog: positions, the texts it shows, Change and Cancel.
+// The socket time-out dialog: positions, the texts it shows, Change and Cancel, in the C locale
+// and in a comma-decimal one, where the seconds show a comma and the milliseconds stay the same.
 #include "core/settings/CRegUtil.h"
 #include "core/state/AppState.h"
 #include "gui/options/frmTimer.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/UserLocale.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,8 +40,13 @@ class TestTimer : public QObject {
 private slots:
     void init() { ReleaseRegUtil(); }
 
+    void positionsAndTexts_data() { Locales(); }
     void positionsAndTexts()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, point);
+        UserLocale user(locale);
+        REQUIRE_LOCALE(user);
         const struct {
             const char *stored;
             int position;
@@ -53,13 +60,18 @@ private slots:
             gSocketTimeOut = c.stored;
             frmTimer dialog;
             QCOMPARE(dialog.hscrollTime->value(), c.position);
-            QCOMPARE(dialog.txtSeconds->text(), c.seconds);
+            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", point));
             QCOMPARE(dialog.txtMilliSec->text(), c.milliseconds);
         }
     }
 
+    void changeAndCancel_data() { Locales(); }
     void changeAndCancel()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, point);
+        UserLocale user(locale);
+        REQUIRE_LOCALE(user);
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
@@ -72,7 +84,7 @@ private slots:
             dialog.hscrollTime->setFocus();
             QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
             QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
-            QCOMPARE(dialog.txtSeconds->text(), "1.4");
+            QCOMPARE(dialog.txtSeconds->text(), "1" + point + "4");
             QCOMPARE(dialog.txtMilliSec->text(), "1400");
             QTest::mouseClick(dialog.cmdExit, Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
@@ -81,17 +93,32 @@ private slots:
         QCOMPARE(gSocketTimeOut, "1000");
         QVERIFY(main.timerIntervals.isEmpty() && list.intervals.isEmpty());
 
+        // From the first position two steps on: 0.6 seconds.
         frmTimer dialog;
         dialog.show();
-        QTest::keyClick(dialog.hscrollTime, Qt::Key_End);
-        QCOMPARE(dialog.txtMilliSec->text(), "4000");
+        QTest::keyClick(dialog.hscrollTime, Qt::Key_Home);
+        QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
+        QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
+        QCOMPARE(dialog.txtSeconds->text(), "0" + point + "6");
+        QCOMPARE(dialog.txtMilliSec->text(), "600");
         QTest::mouseClick(dialog.cmdChange, Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(StoredTimeOut(), "4000");
-        QCOMPARE(gSocketTimeOut, "4000");
-        QCOMPARE(main.timerIntervals, QList<int>{4000});
-        QCOMPARE(list.intervals, QList<int>{4000});
+        QCOMPARE(StoredTimeOut(), "600");
+        QCOMPARE(gSocketTimeOut, "600");
+        QCOMPARE(main.timerIntervals, QList<int>{600});
+        QCOMPARE(list.intervals, QList<int>{600});
         QVERIFY(boxes.shown().isEmpty());
+    }
+
+private:
+    static void Locales()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("point");
+        QTest::newRow("C") << "C"
+                           << ".";
+        QTest::newRow("de_DE") << "de_DE.UTF-8"
+                               << ",";
     }
 };
 

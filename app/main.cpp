@@ -7,34 +7,34 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace {
 
-// --help and --version only print, so they must work where no display is reachable and
-// QApplication cannot start.
-bool OnlyPrints(int argc, char *argv[])
+cmdline::Result ParseCommandLine(const QStringList &arguments)
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
-    }
-    return false;
+    return cmdline::Parse(arguments, cmdline::Program::Window,
+                          QStringLiteral("Launcher and settings editor for Rogue Spear, Urban Operations, Rainbow Six "
+                                         "and Eagle Watch."));
+}
+
+// Read before QApplication, which cannot start where no display is reachable: help, version and a refused
+// command line must not need one.
+cmdline::Result ReadCommandLine(int &argc, char *argv[])
+{
+    const cmdline::Result command = ParseCommandLine(cmdline::Arguments(argc, argv));
+    if (command.exitStatus != 0)
+        return command;
+    // Help's usage line names the program as started, which Qt takes from an application object; this one
+    // needs no display.
+    const QCoreApplication printer(argc, argv);
+    return ParseCommandLine(QCoreApplication::arguments());
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    std::unique_ptr<QCoreApplication> app(OnlyPrints(argc, argv) ? new QCoreApplication(argc, argv)
-                                                                 : new QApplication(argc, argv));
-    QCoreApplication::setApplicationName(QStringLiteral("skirmdeck"));
-    const cmdline::Result command = cmdline::Parse(
-        QCoreApplication::arguments(), cmdline::Program::Window,
-        QStringLiteral("Launcher and settings editor for Rogue Spear, Urban Operations, Rainbow Six and Eagle Watch."));
+    const cmdline::Result command = ReadCommandLine(argc, argv);
     cmdline::Print(command);
     if (command.exitStatus)
         return *command.exitStatus;
@@ -49,6 +49,8 @@ int main(int argc, char *argv[])
         }
     }
 
+    const QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("skirmdeck"));
     QtMessageBox messageBoxes;
     setMessageBoxSeam(&messageBoxes);
     auto *window = new frmMain();

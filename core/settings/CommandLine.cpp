@@ -1,7 +1,6 @@
 #include "core/settings/CommandLine.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,14 +13,57 @@ const QString kRegistry = QStringLiteral("registry");
 const QString kPrefix = QStringLiteral("prefix");
 const QString kStartDir = QStringLiteral("start-dir");
 const QString kStartInDataDir = QStringLiteral("start-in-data-dir");
+const QString kHelp = QStringLiteral("help");
+const QString kHelpAll = QStringLiteral("help-all");
+const QString kVersion = QStringLiteral("version");
 
-QString versionText()
+// The options Qt's application classes take out of the command line themselves (qt6options(7),
+// less the Windows-only ones). The main program reads its command line before any QApplication
+// exists, so it must know them to accept them; --help-all lists them.
+struct QtOption {
+    const char *name;
+    const char *valueName; // nullptr for a switch
+    const char *description;
+    bool guiOnly = true; // taken by QApplication, not by the QCoreApplication of the tools
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", "name[:options]", "Qt: the platform plugin (xcb, wayland, offscreen, ...)."},
+    {"platformpluginpath", "path", "Qt: where to look for platform plugins."},
+    {"platformtheme", "theme", "Qt: the platform theme."},
+    {"plugin", "plugin", "Qt: an additional plugin to load (may be repeated)."},
+    {"display", "display", "Qt: the X display to use instead of $DISPLAY."},
+    {"qwindowgeometry", "geometry", "Qt: the main window's geometry, for example 640x480+50+50."},
+    {"geometry", "geometry", "Qt: the same as --qwindowgeometry."},
+    {"qwindowicon", "icon", "Qt: the default window icon."},
+    {"qwindowtitle", "title", "Qt: the title of the first window."},
+    {"session", "session", "Qt: restores an earlier session."},
+    {"style", "style", "Qt: the widget style, for example Fusion."},
+    {"stylesheet", "file", "Qt: a style sheet file for the widgets."},
+    {"reverse", nullptr, "Qt: lays the windows out right to left (a debugging aid)."},
+    {"widgetcount", nullptr, "Qt: reports widgets left over at the end (a debugging aid)."},
+    {"qmljsdebugger", "value", "Qt: starts the QML/JS debugger (port:1234[,block]).", false},
+};
+
+QString versionText(const QString &program)
 {
     return QStringLiteral("%1 %2.%3.%4\n")
-        .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+        .arg(program)
         .arg(SKIRMDECK_VERSION_MAJOR)
         .arg(SKIRMDECK_VERSION_MINOR)
         .arg(SKIRMDECK_VERSION_PATCH);
+}
+
+void addQtOptions(QCommandLineParser &parser, Program program, bool listed)
+{
+    for (const QtOption &qt : kQtOptions) {
+        if (qt.guiOnly && program != Program::Window)
+            continue;
+        QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
+                                  QString::fromLatin1(qt.valueName));
+        if (!listed)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 }
 
 void addOptions(QCommandLineParser &parser)
@@ -82,38 +124,58 @@ std::optional<QString> checkFiles(Options &options)
     return std::nullopt;
 }
 
+// Help and version: printed, and the program ends.
+Result printOnly(const QString &text)
+{
+    Result result;
+    result.exitStatus = 0;
+    result.output = text;
+    return result;
+}
+
+// Qt's own options are listed only for --help-all but always accepted.
+void setUp(QCommandLineParser &parser, Program program, const QString &description, bool listQtOptions)
+{
+    parser.setApplicationDescription(description);
+    // As Qt reads its own options: one dash before a word (-platform, -style) names one option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // -? as well, which Qt's help option takes only on Windows: the tools follow reg's "/?".
+    parser.addOption(QCommandLineOption({QStringLiteral("?"), QStringLiteral("h"), kHelp},
+                                        QStringLiteral("Displays help on commandline options.")));
+    parser.addOption(QCommandLineOption(kHelpAll, QStringLiteral("Displays help including Qt specific options.")));
+    parser.addOption(
+        QCommandLineOption({QStringLiteral("v"), kVersion}, QStringLiteral("Displays version information.")));
+    addOptions(parser);
+    if (program == Program::Window)
+        addStartOptions(parser);
+    addQtOptions(parser, program, listQtOptions);
+    if (program == Program::Tool) {
+        parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+        parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command and its arguments."));
+    }
+}
+
 } // namespace
 
 Result Parse(const QStringList &arguments, Program program, const QString &description)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(description);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    addOptions(parser);
-    if (program == Program::Window)
-        addStartOptions(parser);
-    if (program == Program::Tool) {
-        parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-        parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command and its arguments."));
-    }
+    setUp(parser, program, description, false);
     const QString name = arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).fileName();
     if (!parser.parse(arguments))
         return usageError(parser.errorText(), name);
-    Result result;
-    const QStringList seen = parser.optionNames();
-    if (seen.contains(QStringLiteral("help")) || seen.contains(QStringLiteral("help-all"))) {
-        result.exitStatus = 0;
-        result.output = parser.helpText();
-        return result;
+    if (parser.isSet(kHelpAll)) {
+        QCommandLineParser withQtOptions;
+        setUp(withQtOptions, program, description, true);
+        return printOnly(withQtOptions.helpText());
     }
-    if (parser.isSet(QStringLiteral("version"))) {
-        result.exitStatus = 0;
-        result.output = versionText();
-        return result;
-    }
+    if (parser.isSet(kHelp))
+        return printOnly(parser.helpText());
+    if (parser.isSet(kVersion))
+        return printOnly(versionText(name));
     if (program == Program::Window && !parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()), name);
+    Result result;
     result.options.registry = parser.value(kRegistry);
     result.options.prefix = parser.value(kPrefix);
     if (const auto problem = checkFiles(result.options))
@@ -124,6 +186,14 @@ Result Parse(const QStringList &arguments, Program program, const QString &descr
     }
     result.positional = parser.positionalArguments();
     return result;
+}
+
+QStringList Arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
 }
 
 void Print(const Result &result)

@@ -7,9 +7,11 @@
 
 #include <optional>
 
-// The command line shared by the program and its tools: --help, --version, --registry FILE and
-// --prefix DIR (the program also --start-dir DIR and --start-in-data-dir), besides Qt's own options (which QApplication
-// has taken out already). Nothing is printed here: the caller writes output and errors where they belong.
+// The command line shared by the program and its tools: --help, --help-all, --version, --registry FILE and
+// --prefix DIR (the program also --start-dir DIR and --start-in-data-dir). The program's command line is read before
+// any QApplication exists, so that help, version and a refused command line need no display; Qt's own options are
+// accepted for QApplication to take later. Nothing is printed here: the caller writes output and errors where they
+// belong.
 namespace cmdline {
 
 enum class Program {
@@ -37,8 +39,12 @@ struct Result {
     QStringList positional; // Program::Tool only
 };
 
-// arguments as QCoreApplication::arguments() gives them (the program name first).
+// arguments as QCoreApplication::arguments() gives them (the program name first). The usage line of the help
+// names the program only when an application object exists.
 Result Parse(const QStringList &arguments, Program program, const QString &description);
+
+// main()'s arguments, read as QCoreApplication::arguments() would read them.
+QStringList Arguments(int argc, char *argv[]);
 
 // Writes the result's output to standard output and its errors to standard error.
 void Print(const Result &result);

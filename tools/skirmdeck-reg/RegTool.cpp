@@ -162,10 +162,11 @@ struct RegTool::Options {
 
 RegTool::RegTool(QString hivePath) : m_hivePath(std::move(hivePath)) {}
 
-QString RegTool::usage()
+QString RegTool::usage() { return QStringLiteral("Usage:\n") + commands(); }
+
+QString RegTool::commands()
 {
     return QStringLiteral(
-        "Usage:\n"
         "  skirmdeck-reg query KEY [/v NAME | /ve] [/s] [/reg:32 | /reg:64]\n"
         "  skirmdeck-reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f] [/reg:32 | /reg:64]\n"
         "  skirmdeck-reg delete KEY [/v NAME | /ve | /va] [/f] [/reg:32 | /reg:64]\n"

@@ -18,7 +18,10 @@ public:
     const QString &output() const { return m_out; }
     const QString &errors() const { return m_err; }
 
+    // "Usage:" and the commands, as reg's "/?" prints them.
     static QString usage();
+    // The commands without that header, for --help, whose own usage line comes first.
+    static QString commands();
 
 private:
     struct Options;

@@ -10,7 +10,9 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("skirmdeck-reg"));
     cmdline::Result command = cmdline::Parse(
         QCoreApplication::arguments(), cmdline::Program::Tool,
-        QStringLiteral("Reads and writes Skirmdeck's settings file in the manner of reg.\n\n") + RegTool::usage());
+        (QStringLiteral("Reads and writes Skirmdeck's settings file in the manner of reg.\n\nCommands:\n") +
+         RegTool::commands())
+            .trimmed());
     cmdline::Print(command);
     if (command.exitStatus)
         return *command.exitStatus;

@@ -5,6 +5,7 @@
 #include "core/directory/EmbeddedDirectory.h"
 #include "core/directory/OdbcDirectory.h"
 #include "core/settings/RegistryStore.h"
+#include "core/settings/SettingsLocation.h"
 #include "core/runtime/VbConv.h"
 
 #include <QDir>
@@ -33,7 +34,13 @@ QString EmbeddedDirectoryPath()
     const QString chosen = qEnvironmentVariable("SKIRMDECK_DIRECTORY_DB");
     if (!chosen.isEmpty())
         return chosen;
-    return QFileInfo(RegistryStore::defaultHivePath()).absoluteDir().filePath(QStringLiteral("directory.sqlite"));
+    // The program's own file, kept out of the player's Wine prefix; one an earlier version made beside the
+    // settings file is still used, so no posted entry is lost.
+    const QString fileName = QStringLiteral("directory.sqlite");
+    const QString beside = QFileInfo(RegistryStore::defaultHivePath()).absoluteDir().filePath(fileName);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    return QDir(settingsfile::dataFolder()).filePath(fileName);
 }
 
 DirectoryTarget CurrentDirectoryTarget()

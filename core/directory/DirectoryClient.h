@@ -30,8 +30,9 @@ DirectoryTarget CurrentDirectoryTarget();
 // The classic connection string for a SQL Server directory host.
 QString SqlServerConnectionString(const QString &host);
 
-// The embedded directory's file: SKIRMDECK_DIRECTORY_DB when set, otherwise "directory.sqlite"
-// beside the settings hive (the program's data folder).
+// The embedded directory's file, for the program and its tools alike: SKIRMDECK_DIRECTORY_DB when set;
+// otherwise "directory.sqlite" beside the settings file when one is there already; otherwise "directory.sqlite"
+// in the program's data folder, whatever settings file is chosen.
 QString EmbeddedDirectoryPath();
 
 // Opens a connection to the current target; raises the connect error on failure.

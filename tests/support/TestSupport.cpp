@@ -3,22 +3,33 @@
 #include <QFile>
 #include <QtEndian>
 
+ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
+{
+    if (qEnvironmentVariableIsSet(name))
+        m_previous = qgetenv(name);
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_previous)
+        qputenv(m_name, *m_previous);
+    else
+        qunsetenv(m_name);
+}
+
 TempHive::TempHive(const QByteArray &contents)
-    : m_path(m_dir.filePath(QStringLiteral("system.reg"))), m_previous(qgetenv("SKIRMDECK_REGISTRY")),
-      m_hadPrevious(qEnvironmentVariableIsSet("SKIRMDECK_REGISTRY"))
+    : m_path(m_dir.filePath(QStringLiteral("system.reg"))), m_registry("SKIRMDECK_REGISTRY", QFile::encodeName(m_path)),
+      m_directory("SKIRMDECK_DIRECTORY_DB", QFile::encodeName(m_dir.filePath(QStringLiteral("directory.sqlite"))))
 {
     if (!contents.isEmpty())
         write(contents);
-    qputenv("SKIRMDECK_REGISTRY", m_path.toLocal8Bit());
 }
 
-TempHive::~TempHive()
-{
-    if (m_hadPrevious)
-        qputenv("SKIRMDECK_REGISTRY", m_previous);
-    else
-        qunsetenv("SKIRMDECK_REGISTRY");
-}
+TempHive::~TempHive() = default;
 
 QByteArray TempHive::read() const { return ReadTestFile(m_path); }
 

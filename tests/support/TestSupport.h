@@ -4,8 +4,25 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
+// Sets an environment variable (unsets it for a null value) while the object lives, then puts
+// back what was there.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    std::optional<QByteArray> m_previous;
+};
+
 // A throwaway hive file that the program's settings store uses while the object lives:
-// SKIRMDECK_REGISTRY points at it and is restored afterwards.
+// SKIRMDECK_REGISTRY points at it, and SKIRMDECK_DIRECTORY_DB at an embedded directory beside
+// it, so that no test touches the user's data folder.
 class TempHive {
 public:
     // With contents, the file is written before use; without, it does not exist yet.
@@ -22,8 +39,8 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
-    QByteArray m_previous;
-    bool m_hadPrevious;
+    ScopedEnv m_registry;
+    ScopedEnv m_directory;
 };
 
 // A minimal valid hive header, 32-bit or 64-bit.

@@ -146,17 +146,9 @@ SourceAddressRelay::~SourceAddressRelay()
     m_thread.wait();
 }
 
-DirectorySandbox::DirectorySandbox()
-{
-    ReleaseRegUtil();
-    qputenv("SKIRMDECK_DIRECTORY_DB", embeddedPath().toLocal8Bit());
-}
+DirectorySandbox::DirectorySandbox() { ReleaseRegUtil(); }
 
-DirectorySandbox::~DirectorySandbox()
-{
-    ReleaseRegUtil();
-    qunsetenv("SKIRMDECK_DIRECTORY_DB");
-}
+DirectorySandbox::~DirectorySandbox() { ReleaseRegUtil(); }
 
 void DirectorySandbox::setSetting(const QString &name, const QString &value)
 {

@@ -6,6 +6,9 @@
 #include "tests/core/directory/DirectoryTestSupport.h"
 #include "tests/support/ProgramState.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -133,6 +136,30 @@ private slots:
         t.list(kRainbowSix);
 
         QCOMPARE(t.lines, QString::fromUtf8(kExpected).split(QLatin1Char('\n')));
+    }
+
+    // The embedded directory is the program's own file, kept in its data folder and out of the Wine prefix whose
+    // system.reg holds the settings; one that an earlier version left beside that file keeps its entries.
+    void embeddedDirectoryFile()
+    {
+        QTemporaryDir home;
+        const QString prefix = home.filePath(QStringLiteral(".wine"));
+        const QString inData = home.filePath(QStringLiteral("data/skirmdeck/directory.sqlite"));
+        QVERIFY(QDir().mkpath(prefix) && WriteTestFile(prefix + QStringLiteral("/system.reg"), HiveHeader()));
+        const ScopedEnv settings("SKIRMDECK_REGISTRY", QFile::encodeName(prefix + QStringLiteral("/system.reg")));
+        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+        Transcript t;
+        t.post(QStringLiteral("Mine"), kRogueSpear, QStringLiteral("10.0.0.5"), QString(), QStringLiteral("k"));
+        QVERIFY(QFileInfo::exists(inData));
+        QVERIFY(!QFileInfo::exists(prefix + QStringLiteral("/directory.sqlite")));
+        QVERIFY(QFile::rename(inData, prefix + QStringLiteral("/directory.sqlite")));
+        t.list(kRogueSpear);
+        QVERIFY(!QFileInfo::exists(inData));
+        // The tests' own file wins over both.
+        const ScopedEnv seam("SKIRMDECK_DIRECTORY_DB", QFile::encodeName(home.filePath(QStringLiteral("own.sqlite"))));
+        t.list(kRogueSpear);
+        QCOMPARE(t.lines, QStringList({QStringLiteral("ok"), QStringLiteral("Rogue Spear: Mine|10.0.0.5|2346|"),
+                                       QStringLiteral("Rogue Spear: ")}));
     }
 };
 

@@ -62,7 +62,7 @@ private slots:
             };
             row("--version") << program << QStringList{"--version"} << 0 << "^" + name + " \\d+\\.\\d+\\.\\d+\n$"
                              << "^$";
-            // One usage line only, and the commands of skirmdeck-reg under their own heading.
+            // One usage line (reg's commands have a heading of their own); Qt's options only with --help-all.
             for (const char *help : {"-h", "-?", "--help"}) {
                 row(help) << program << QStringList{help} << 0
                           << "^" + usage +

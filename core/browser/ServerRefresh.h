@@ -38,9 +38,10 @@ public:
     // A probe is under way (it waits, and events are being handled).
     bool busy() const { return m_busy; }
 
-    // "Update Server": marks the row down (shown at once through rowsChanged), probes its address and port on the
-    // single-row probe (a datagram meanwhile marks every row with that address up), then pings the row. Errors show
-    // "Error In Updating Server" + CR LF + "Error Number " + number.
+    // "Update Server": marks the row down (shown at once through rowsChanged), probes its address
+    // and port on the single-row probe (a datagram meanwhile marks every row with that address
+    // up), then pings the row. Errors show "Error In Updating Server" + CR LF + "Error Number " +
+    // number.
     bool UpdateServer(QList<ServerRow> &rows, qsizetype row);
     // "Update Ping": the row's ping text from PingServer of its address.
     // Errors show "Error Pinging Server" + CR LF + "Error Number " + number.

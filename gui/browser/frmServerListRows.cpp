@@ -1,7 +1,6 @@
 // The server list's rows: adding, loading, saving, clearing, sorting and the row commands.
 #include "core/browser/ServerRefresh.h"
 #include "core/directory/DirectoryProtocol.h"
-#include "core/net/PingServer.h"
 #include "core/runtime/ErrorTrap.h"
 #include "core/settings/RegWriteScope.h"
 #include "core/state/ModUtil.h"

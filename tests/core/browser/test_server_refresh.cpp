@@ -124,8 +124,6 @@ private slots:
         const ServerRow asked = rows[1];
         ServerRefresh refresh;
         refresh.probe()->setInterval(300);
-        QList<bool> shownUp;
-        connect(&refresh, &ServerRefresh::rowsChanged, this, [&] { shownUp.append(rows[1].up); });
         QList<bool> refused;
         QTimer::singleShot(50, this, [&] {
             refused = {refresh.UpdateServer(other, 0), refresh.UpdateAllServers(other, 100),
@@ -139,7 +137,6 @@ private slots:
             game.answer(refresh.probe()->socket()->LocalPort());
         });
         QVERIFY(refresh.UpdateServer(rows, 1));
-        QCOMPARE(shownUp.first(), false); // the asked row is shown down before the wait
         QCOMPARE(refused, (QList<bool>{false, false, false, true}));
         QVERIFY(other.front().ping.contains(kRoundTrip) && other.front().up);
         QCOMPARE(rows.back().id, asked.id);

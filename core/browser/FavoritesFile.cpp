@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <utility>
+
 namespace {
 
 bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
@@ -20,18 +22,26 @@ public:
     // The next field, or false at the end of the text.
     bool Next(QString &field)
     {
-        SkipBlanksAndEmptyLines();
-        if (m_pos >= m_text.size())
-            return false;
+        // A comma always opens a field: one that ends at once (at a line end or the end of the
+        // text) is empty, never the first field of the next line.
+        SkipBlanks(m_afterComma);
+        if (m_pos >= m_text.size() || IsLineEnd(m_text[m_pos])) {
+            field.clear();
+            return std::exchange(m_afterComma, false);
+        }
         field = m_text[m_pos] == QLatin1Char('"') ? Quoted() : Unquoted();
-        SkipDelimiter();
+        m_afterComma = m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(',');
+        if (m_afterComma)
+            ++m_pos;
         return true;
     }
 
 private:
-    void SkipBlanksAndEmptyLines()
+    // Blanks before a field; line ends too where no comma opened a field (blank lines).
+    void SkipBlanks(bool blanksOnly)
     {
-        while (m_pos < m_text.size() && (m_text[m_pos] == QLatin1Char(' ') || IsLineEnd(m_text[m_pos])))
+        while (m_pos < m_text.size() &&
+               (m_text[m_pos] == QLatin1Char(' ') || (!blanksOnly && IsLineEnd(m_text[m_pos]))))
             ++m_pos;
     }
 
@@ -56,25 +66,18 @@ private:
         return field;
     }
 
+    // Runs to the next comma or line end, trailing blanks included.
     QString Unquoted()
     {
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != QLatin1Char(',') && !IsLineEnd(m_text[m_pos]))
             ++m_pos;
-        qsizetype end = m_pos;
-        while (end > start && m_text[end - 1] == QLatin1Char(' '))
-            --end;
-        return m_text.mid(start, end - start);
-    }
-
-    void SkipDelimiter()
-    {
-        if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char(','))
-            ++m_pos;
+        return m_text.mid(start, m_pos - start);
     }
 
     const QString &m_text;
     qsizetype m_pos = 0;
+    bool m_afterComma = false;
 };
 
 QByteArray Quoted(const QString &field)

@@ -19,7 +19,8 @@ QString DecodeFavorites(const QByteArray &bytes);
 
 // Fields are separated by commas or line ends and taken in groups of four. A quoted field runs
 // to its closing quote, a doubled quote inside it standing for one quote; an unquoted field runs
-// to the next comma or line end. Blanks before a field and blank lines are skipped.
+// to the next comma or line end, trailing blanks included. A comma before a line end or the end
+// of the text leaves an empty field there. Blanks before a field and blank lines are skipped.
 FavoritesContent ParseFavorites(const QString &text);
 
 // Every field in double quotes (a quote inside doubled), commas between, CR LF after each

@@ -62,12 +62,42 @@ void markAnswered(QList<ServerRow> &rows, const QList<ProbeTarget> &targets, con
     }
 }
 
-QStringList addressesOf(const QList<ServerRow> &rows)
+// Where each row is now, by its id.
+QHash<uint64_t, qsizetype> rowIndexes(const QList<ServerRow> &rows)
+{
+    QHash<uint64_t, qsizetype> indexes;
+    indexes.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        indexes.insert(rows[i].id, i);
+    return indexes;
+}
+
+// Calls apply(current row, result row) for every result row still in the list.
+template <class Apply> void applyById(QList<ServerRow> &rows, const QList<ServerRow> &results, Apply apply)
+{
+    const QHash<uint64_t, qsizetype> indexes = rowIndexes(rows);
+    for (const ServerRow &result : results) {
+        const auto found = indexes.constFind(result.id);
+        if (found != indexes.constEnd())
+            apply(rows[*found], result);
+    }
+}
+
+// Pings every row of a copy: the pings may show messages, and the list may move meanwhile.
+// A row's address becomes the one pinged, where there was one.
+QList<ServerRow> pinged(QList<ServerRow> rows)
 {
     QStringList addresses;
     for (const ServerRow &row : rows)
         addresses.append(row.address);
-    return addresses;
+    const QList<PingOutcome> outcomes = PingServers(addresses);
+    for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i) {
+        rows[i].ping = outcomes[i].text;
+        const QString address = outcomes[i].pingedAddress.value_or(QString());
+        if (!address.isEmpty())
+            rows[i].address = address;
+    }
+    return rows;
 }
 
 // Clears the refresh flag when an operation ends, unless its owner went away meanwhile.
@@ -111,6 +141,7 @@ bool ServerRefresh::UpdateServer(QList<ServerRow> &rows, qsizetype row)
             if (row < 0 || row >= rows.size())
                 return;
             rows[row].up = false;
+            emit rowsChanged();
             SocketControl *socket = m_probe->socket();
             if (socket->State() == SocketControl::sckOpen)
                 socket->Close();
@@ -118,31 +149,28 @@ bool ServerRefresh::UpdateServer(QList<ServerRow> &rows, qsizetype row)
                 MsgBox(QStringLiteral("Please try again in a couple of seconds"));
                 socket->Close();
             }
-            const QString address = rows[row].address;
+            ServerRow asked = rows[row];
             const QPointer<ServerRefresh> alive(this);
-            probeOne(rows, address, vb::CLng(rows[row].port), true);
+            probeOne(rows, asked.address, vb::CLng(asked.port), true);
             if (!alive)
                 return;
-            QString pinged;
-            const QString ping = PingServer(address, pinged);
-            if (row < rows.size())
-                rows[row].ping = ping;
+            QString pingedAddress;
+            asked.ping = PingServer(asked.address, pingedAddress);
+            applyById(rows, {asked}, [](ServerRow &now, const ServerRow &result) { now.ping = result.ping; });
             m_probe->finish();
         });
     });
 }
 
-bool ServerRefresh::UpdatePing(QList<ServerRow> &rows, qsizetype row)
+void ServerRefresh::UpdatePing(QList<ServerRow> &rows, qsizetype row)
 {
-    return exclusive([&] {
-        TrapWith(numberOnly(QStringLiteral("Error Pinging Server")), [&] {
-            if (row < 0 || row >= rows.size())
-                return;
-            QString pinged;
-            const QString ping = PingServer(rows[row].address, pinged);
-            if (row < rows.size())
-                rows[row].ping = ping;
-        });
+    TrapWith(numberOnly(QStringLiteral("Error Pinging Server")), [&] {
+        if (row < 0 || row >= rows.size())
+            return;
+        ServerRow asked = rows[row];
+        QString pingedAddress;
+        asked.ping = PingServer(asked.address, pingedAddress);
+        applyById(rows, {asked}, [](ServerRow &now, const ServerRow &result) { now.ping = result.ping; });
     });
 }
 
@@ -171,19 +199,13 @@ bool ServerRefresh::UpdateServers(QList<ServerRow> &rows, int timeoutMs)
     return exclusive([&] { probeAll(rows, timeoutMs); });
 }
 
-bool ServerRefresh::UpdatePings(QList<ServerRow> &rows)
-{
-    return exclusive([&] { pingAll(rows); });
-}
+void ServerRefresh::UpdatePings(QList<ServerRow> &rows) { pingAll(rows); }
 
-bool ServerRefresh::FillPings(QList<ServerRow> &rows)
+void ServerRefresh::FillPings(QList<ServerRow> &rows, qsizetype from)
 {
-    return exclusive([&] {
-        const QList<PingOutcome> outcomes = PingServers(addressesOf(rows));
-        for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i) {
-            rows[i].ping = outcomes[i].text;
-            rows[i].address = outcomes[i].pingedAddress.value_or(QString());
-        }
+    applyById(rows, pinged(rows.mid(from)), [](ServerRow &now, const ServerRow &result) {
+        now.ping = result.ping;
+        now.address = result.address;
     });
 }
 
@@ -191,6 +213,9 @@ void ServerRefresh::probeOne(QList<ServerRow> &rows, const QString &address, int
 {
     m_probe->aim(address, port);
     m_probedRows = &rows;
+    m_askedRows.clear();
+    for (const ServerRow &row : rows)
+        m_askedRows.insert(row.id);
     if (showPointer)
         emit pointerBusy(true);
     const QPointer<ServerRefresh> alive(this);
@@ -208,7 +233,7 @@ void ServerRefresh::onProbeData()
         return;
     const QString host = m_probe->socket()->RemoteHost();
     for (ServerRow &row : *m_probedRows) {
-        if (row.address == host)
+        if (row.address == host && m_askedRows.contains(row.id))
             row.up = true;
     }
     m_probe->socket()->Close();
@@ -232,10 +257,12 @@ void ServerRefresh::probeAll(QList<ServerRow> &rows, int timeoutMs)
         }
         const qsizetype markedDown = targets.size() + (failure ? 1 : 0);
         emit rowsChanged();
+        QList<ServerRow> asked = rows;
         const auto answers = m_batch->probe(targets, timeoutMs);
         if (!alive || !answers)
             return;
-        markAnswered(rows, targets, *answers, markedDown);
+        markAnswered(asked, targets, *answers, markedDown);
+        applyById(rows, asked, [](ServerRow &now, const ServerRow &result) { now.up = result.up; });
         if (failure)
             throw *failure;
         pingAll(rows);
@@ -245,8 +272,6 @@ void ServerRefresh::probeAll(QList<ServerRow> &rows, int timeoutMs)
 void ServerRefresh::pingAll(QList<ServerRow> &rows)
 {
     TrapWith(numberAndDescription(QStringLiteral("Error Updating Pings")), [&] {
-        const QList<PingOutcome> outcomes = PingServers(addressesOf(rows));
-        for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i)
-            rows[i].ping = outcomes[i].text;
+        applyById(rows, pinged(rows), [](ServerRow &now, const ServerRow &result) { now.ping = result.ping; });
     });
 }

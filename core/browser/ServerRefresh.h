@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 class ProbeBatch;
 class StatusProbe;
@@ -12,14 +13,18 @@ class StatusProbe;
 // one-row-after-another refresh leaves it, but all rows are probed at once (one socket
 // time-out for the whole list) and pinged in one batch (one echo time-out for all).
 //
-// One refresh at a time: while a refresh waits for its time-out (the window keeps handling
-// events, so the player can give another command), every refresh operation of this object
-// refuses to start. It returns false at once and changes no row and no socket. So a row is
-// never marked from a probe aimed at another row, and nothing is counted twice.
+// One probe at a time: the probes share one socket and one timer, so while a probe waits for
+// its time-out (the window keeps handling events, so the player can give another command) the
+// other probes refuse to start: they return false at once and change no row and no socket.
+// Pings never wait on events and run at any time, during a probe's wait too.
+//
+// A result goes to the row it was asked for, found by its id wherever that row is when the
+// result comes: rows sorted, deleted or replaced during a wait never get another row's status
+// or ping, and a row that is gone gets nothing. A datagram marks up only rows that were in the
+// list when its probe began.
 //
 // The rows are the caller's and must outlive the call; the caller shows the result when the
-// call returns (and on rowsChanged while it waits). A call never reads a row index past the
-// end of the list, even when the list changed during the wait.
+// call returns (and on rowsChanged while it waits).
 class ServerRefresh : public QObject {
     Q_OBJECT
 public:
@@ -30,16 +35,17 @@ public:
     StatusProbe *probe() const { return m_probe; }
     // The probe of many rows at once.
     ProbeBatch *batch() const { return m_batch; }
-    // A refresh is under way (it waits, and events are being handled).
+    // A probe is under way (it waits, and events are being handled).
     bool busy() const { return m_busy; }
 
-    // "Update Server": marks the row down, probes its address and port on the single-row probe
-    // (a datagram meanwhile marks every row with that address up), then pings the row.
-    // Errors show "Error In Updating Server" + CR LF + "Error Number " + number.
+    // "Update Server": marks the row down (shown at once through rowsChanged), probes its address
+    // and port on the single-row probe (a datagram meanwhile marks every row with that address
+    // up), then pings the row. Errors show "Error In Updating Server" + CR LF + "Error Number " +
+    // number.
     bool UpdateServer(QList<ServerRow> &rows, qsizetype row);
     // "Update Ping": the row's ping text from PingServer of its address.
     // Errors show "Error Pinging Server" + CR LF + "Error Number " + number.
-    bool UpdatePing(QList<ServerRow> &rows, qsizetype row);
+    void UpdatePing(QList<ServerRow> &rows, qsizetype row);
     // The probe of AddServer: the single-row probe against the address and port given, marking
     // up the rows whose address is that text. A port that is not a number raises the run-time
     // error into the caller's trap.
@@ -56,10 +62,11 @@ public:
     // "Update All Pings" without its pointer and sort: every row's ping text from one batch of
     // PingServer. Errors show "Error Updating Pings" + CR LF + "Error Number " + number + " " +
     // description.
-    bool UpdatePings(QList<ServerRow> &rows);
-    // What AddServer puts into a new row, for many rows at once: the ping text and, as the
-    // address, the address that was pinged (empty when PingServer reported an error).
-    bool FillPings(QList<ServerRow> &rows);
+    void UpdatePings(QList<ServerRow> &rows);
+    // What AddServer puts into a new row, for the rows from index `from` on: the ping text and,
+    // as the address, the address that was pinged; where none was (a name that does not resolve,
+    // an address PingServer reports as an error) the address stays as given, so it is never lost.
+    void FillPings(QList<ServerRow> &rows, qsizetype from = 0);
 
 signals:
     // Rows changed while a refresh waits (marked down before the wait, up by a datagram).
@@ -79,4 +86,6 @@ private:
     ProbeBatch *m_batch;
     bool m_busy = false;
     QList<ServerRow> *m_probedRows = nullptr;
+    // The rows in the list when the single-row probe began: the ones its datagram may mark up.
+    QSet<uint64_t> m_askedRows;
 };

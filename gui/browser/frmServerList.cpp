@@ -251,6 +251,9 @@ void frmServerList::flexGrid_MouseDown(ServerGrid *grid, Qt::MouseButton button,
         mnuAddFav->setEnabled(onDb);
         mnuAddServer->setEnabled(!onDb);
         mnuDeleteServer->setEnabled(!onDb);
+        // The probes share one socket: while one waits, another cannot start.
+        mnuUpdtServer->setEnabled(!mRefresh->busy());
+        mnuUpdtAllServers->setEnabled(!mRefresh->busy());
         mClickedRow = grid->GridRowAt(pos);
         if (button == Qt::LeftButton)
             mnuOptions->popup(grid->viewport()->mapToGlobal(pos));

@@ -125,7 +125,8 @@ private:
     void SwitchGame(QAction *item, const QString &errorPrefix, bool installed);
     void AddRows(ServerGrid &grid, CRowInfo &rows, const QList<ServerRow> &servers);
     void ShowRefresh();
-    bool RunRefresh(const std::function<bool(QList<ServerRow> &)> &refresh);
+    bool RunRefresh(ServerGrid &grid, const std::function<bool(QList<ServerRow> &)> &refresh);
+    void SortGrid(ServerGrid &grid, SortKey key);
     void EnsureFavoritesOfCurrentGame();
     bool ClickedRow(int &row) const;
 };

@@ -12,15 +12,14 @@ void frmServerList::ShowRefresh()
         grid->RenderStatus();
 }
 
-// Runs one refresh on the selected grid's rows and shows the result. The rows are the grid's
-// own, so a deletion or sort during the wait is seen by the refresh, never undone by it.
-bool frmServerList::RunRefresh(const std::function<bool(QList<ServerRow> &)> &refresh)
+// Runs one refresh on a grid's rows and shows the result. The rows are the grid's own, so a
+// deletion or sort during the wait is seen by the refresh, never undone by it.
+bool frmServerList::RunRefresh(ServerGrid &grid, const std::function<bool(QList<ServerRow> &)> &refresh)
 {
-    ServerGrid *const grid = mCurGrid;
     const QPointer<frmServerList> alive(this);
-    const bool ran = refresh(grid->servers);
+    const bool ran = refresh(grid.servers);
     if (alive)
-        grid->RenderStatus();
+        grid.RenderStatus();
     return ran && alive;
 }
 
@@ -28,20 +27,23 @@ void frmServerList::mnuUpdtServer_Click()
 {
     int row = 0;
     if (ClickedRow(row))
-        RunRefresh([&](QList<ServerRow> &rows) { return mRefresh->UpdateServer(rows, row - 1); });
+        RunRefresh(*mCurGrid, [&](QList<ServerRow> &rows) { return mRefresh->UpdateServer(rows, row - 1); });
 }
 
 void frmServerList::mnuUpdtAllServers_Click()
 {
+    // The grid asked for: the player may open the other tab while the probe waits.
+    ServerGrid &grid = *mCurGrid;
     setCursor(Qt::WaitCursor);
     const QPointer<frmServerList> alive(this);
-    const bool ran = RunRefresh(
-        [this](QList<ServerRow> &rows) { return mRefresh->UpdateAllServers(rows, mRefresh->probe()->interval()); });
+    const bool ran = RunRefresh(grid, [this](QList<ServerRow> &rows) {
+        return mRefresh->UpdateAllServers(rows, mRefresh->probe()->interval());
+    });
     if (!alive)
         return;
     if (ran) {
-        Sort(SortKey::Ping);
-        Sort(SortKey::Status);
+        SortGrid(grid, SortKey::Ping);
+        SortGrid(grid, SortKey::Status);
     }
     unsetCursor();
 }
@@ -52,14 +54,21 @@ void frmServerList::mnuUpdtPing_Click()
     if (!ClickedRow(row))
         return;
     setCursor(Qt::WaitCursor);
-    RunRefresh([&](QList<ServerRow> &rows) { return mRefresh->UpdatePing(rows, row - 1); });
+    RunRefresh(*mCurGrid, [&](QList<ServerRow> &rows) {
+        mRefresh->UpdatePing(rows, row - 1);
+        return true;
+    });
     unsetCursor();
 }
 
 void frmServerList::mnuUpdtAllPing_Click()
 {
+    ServerGrid &grid = *mCurGrid;
     setCursor(Qt::WaitCursor);
-    if (RunRefresh([this](QList<ServerRow> &rows) { return mRefresh->UpdatePings(rows); }))
-        Sort(SortKey::Ping);
+    if (RunRefresh(grid, [this](QList<ServerRow> &rows) {
+            mRefresh->UpdatePings(rows);
+            return true;
+        }))
+        SortGrid(grid, SortKey::Ping);
     unsetCursor();
 }

@@ -1,7 +1,6 @@
 // The server list's rows: adding, loading, saving, clearing, sorting and the row commands.
 #include "core/browser/ServerRefresh.h"
 #include "core/directory/DirectoryProtocol.h"
-#include "core/net/PingServer.h"
 #include "core/runtime/ErrorTrap.h"
 #include "core/settings/RegWriteScope.h"
 #include "core/state/ModUtil.h"
@@ -41,21 +40,24 @@ void frmServerList::AddServer(const QString &strSrvName, const QString &strIP, c
                               const QString &strMods, bool BoolUp, bool boolSocketNeeded)
 {
     TrapWith(NumberedMessage(QStringLiteral("Error Adding Server"), true), [&] {
+        // The grid and counter asked for, whatever the player selects while a ping's message shows.
         ServerGrid &grid = *mCurGrid;
-        ServerRow server{strSrvName, strIP, PortOrDefault(strPort), strMods, BoolUp, QString()};
-        server.ping = PingServer(strIP, server.address);
-        grid.servers.append(server);
-        const int row = int(grid.servers.size());
-        grid.RenderRow(row);
+        CRowInfo &counter = *mCurRows;
+        QList<ServerRow> added{ServerRow{strSrvName, strIP, PortOrDefault(strPort), strMods, BoolUp, QString()}};
+        mRefresh->FillPings(added);
+        // Shown and counted together, before the probe: a probe that fails (a port that is no
+        // number) leaves the row fully added, so the grid, the counter and the file agree.
+        counter.Add(1);
+        grid.servers.append(added.front());
+        grid.RenderRow(int(grid.servers.size()));
         if (boolSocketNeeded) {
             // The probe's wait handles events; the window may be gone when it ends.
             const QPointer<frmServerList> alive(this);
-            mRefresh->ProbeServer(grid.servers, strIP, server.port);
+            mRefresh->ProbeServer(grid.servers, strIP, added.front().port);
             if (!alive)
                 return;
+            grid.RenderStatus();
         }
-        grid.RenderStatus();
-        mCurRows->Add(1);
     });
 }
 
@@ -64,6 +66,7 @@ void frmServerList::AddRows(ServerGrid &grid, CRowInfo &rows, const QList<Server
 {
     if (servers.isEmpty())
         return;
+    const qsizetype first = grid.servers.size();
     for (ServerRow server : servers) {
         server.port = PortOrDefault(server.port);
         grid.servers.append(server);
@@ -71,14 +74,7 @@ void frmServerList::AddRows(ServerGrid &grid, CRowInfo &rows, const QList<Server
     rows.setCurrentRow(int(grid.servers.size()) + 1);
     grid.Render();
     grid.viewport()->repaint();
-    QList<ServerRow> added = grid.servers.mid(grid.servers.size() - servers.size());
-    if (!mRefresh->FillPings(added))
-        return;
-    const qsizetype first = grid.servers.size() - added.size();
-    for (qsizetype i = 0; i < added.size(); ++i) {
-        grid.servers[first + i].ping = added[i].ping;
-        grid.servers[first + i].address = added[i].address;
-    }
+    mRefresh->FillPings(grid.servers, first);
     grid.RenderStatus();
 }
 
@@ -236,8 +232,10 @@ void frmServerList::mnuDeleteServer_Click()
     });
 }
 
-void frmServerList::Sort(SortKey key)
+void frmServerList::Sort(SortKey key) { SortGrid(*mCurGrid, key); }
+
+void frmServerList::SortGrid(ServerGrid &grid, SortKey key)
 {
-    SortServers(mCurGrid->servers, key);
-    mCurGrid->Render();
+    SortServers(grid.servers, key);
+    grid.Render();
 }

@@ -79,16 +79,23 @@ private slots:
         QCOMPARE(FormatFavorites({}), QByteArray());
 
         // As the classic program wrote it, plus hand edits: blanks before fields, unquoted
-        // fields, bare line ends, a blank line, and a last record cut short.
+        // fields (their trailing blanks kept), bare line ends, a blank line, a comma right
+        // before a line end (an empty field), and a last record cut short.
         const QString text = "\"Alpha Base\",\"10.0.0.5\",\"2346\",\"none\"\r\n"
                              "  \"B\", 10.0.0.6 ,2347,\"\"\n\r\n"
                              "C,10.0.0.7,\"\",\"x\"\r"
+                             "\"E\",\"10.0.0.8\",\"2346\",\r\n"
+                             "\"F\",\"10.0.0.9\",2346 ,  \n"
                              "\"D\",\"10.0.0.8\"\r\n";
         const FavoritesContent content = ParseFavorites(text);
-        QCOMPARE(Flat(content.records),
-                 (QStringList{"Alpha Base|10.0.0.5|2346|none", "B|10.0.0.6|2347|", "C|10.0.0.7||x"}));
+        QCOMPARE(Flat(content.records), (QStringList{"Alpha Base|10.0.0.5|2346|none", "B|10.0.0.6 |2347|",
+                                                     "C|10.0.0.7||x", "E|10.0.0.8|2346|", "F|10.0.0.9|2346 |"}));
         QVERIFY(content.endsInsideRecord);
         QVERIFY(!ParseFavorites(QString::fromLatin1(FormatFavorites(alpha))).endsInsideRecord);
+        // A comma at the very end opens one last, empty field.
+        const FavoritesContent last = ParseFavorites("\"G\",\"10.0.0.1\",\"2346\",");
+        QCOMPARE(Flat(last.records), QStringList{"G|10.0.0.1|2346|"});
+        QVERIFY(!last.endsInsideRecord);
     }
 
     void quotesCommasAndEncodings()

@@ -92,7 +92,7 @@ private slots:
 
         rows[2].port = "port";
         QVERIFY(refresh.UpdateServer(rows, 2));
-        QVERIFY(refresh.UpdatePing(rows, 2));
+        refresh.UpdatePing(rows, 2);
         QCOMPARE(boxes.texts(), QStringList{"Error In Updating Server\r\nError Number 13"});
         QVERIFY(rows[2].ping.contains(kRoundTrip));
     }
@@ -112,33 +112,48 @@ private slots:
         QVERIFY(!upMarks(rows).contains(true));
     }
 
-    // While a refresh waits, every other refresh is refused and changes nothing; deleting the
-    // refresh during a wait leaves the rows alone.
-    void oneRefreshAtATime()
+    // While a probe waits, the other probes are refused and change nothing, pings still run,
+    // and results reach the rows they were asked for however the list moved meanwhile.
+    void resultsFollowTheirRows()
     {
         ScriptedMessageBox boxes;
-        UdpResponder game;
-        QList<ServerRow> rows{row("127.0.0.1", game.port()), row("127.0.0.2", game.port(), true)};
+        UdpResponder game, silent;
+        QList<ServerRow> rows{row("127.0.0.1", silent.port(), true), row("127.0.0.1", game.port()),
+                              row("127.0.0.2", game.port(), true)};
         QList<ServerRow> other{row("127.0.0.1", game.port(), true)};
+        const ServerRow asked = rows[1];
         ServerRefresh refresh;
         refresh.probe()->setInterval(300);
         QList<bool> refused;
+        QTimer::singleShot(50, this, [&] {
+            refused = {refresh.UpdateServer(other, 0), refresh.UpdateAllServers(other, 100),
+                       refresh.ProbeServer(other, "127.0.0.1", QString::number(game.port())), refresh.busy()};
+            refresh.UpdatePings(other);
+            // The asked row moves to the end, the first row goes, and a new row of the same
+            // address takes the asked row's place.
+            std::reverse(rows.begin(), rows.end());
+            rows.removeLast();
+            rows.insert(1, row("127.0.0.1", game.port()));
+            game.answer(refresh.probe()->socket()->LocalPort());
+        });
+        QVERIFY(refresh.UpdateServer(rows, 1));
+        QCOMPARE(refused, (QList<bool>{false, false, false, true}));
+        QVERIFY(other.front().ping.contains(kRoundTrip) && other.front().up);
+        QCOMPARE(rows.back().id, asked.id);
+        QCOMPARE(upMarks(rows), (QList<bool>{true, false, true}));
+        QCOMPARE(rows[1].ping, "old");
+        QVERIFY(rows.back().ping.contains(kRoundTrip));
+
+        // All rows at once: the list is reversed during the wait and each row keeps its answer
+        // (the silent port probed after the answering one ends down).
+        rows = {row("127.0.0.1", game.port()), row("127.0.0.1", silent.port(), true), row("127.0.0.2", game.port())};
         connect(refresh.batch(), &ProbeBatch::aimed, this, [&] {
-            refused = {refresh.UpdateServer(other, 0),
-                       refresh.UpdateAllServers(other, 100),
-                       refresh.UpdateServers(other, 100),
-                       refresh.UpdatePings(other),
-                       refresh.UpdatePing(other, 0),
-                       refresh.FillPings(other),
-                       refresh.ProbeServer(other, "127.0.0.1", QString::number(game.port())),
-                       refresh.busy()};
+            std::reverse(rows.begin(), rows.end());
             game.answer(refresh.batch()->localPort({"127.0.0.1", game.socket.localPort()}));
         });
         QVERIFY(refresh.UpdateAllServers(rows, 300));
-        QCOMPARE(refused, (QList<bool>{false, false, false, false, false, false, false, true}));
-        QCOMPARE(upMarks(rows), (QList<bool>{true, false}));
-        QCOMPARE(other.front().ping, "old");
-        QVERIFY(other.front().up && !refresh.busy());
+        QCOMPARE(upMarks(rows), (QList<bool>{false, false, true}));
+        QCOMPARE(rows[2].port, QString::number(game.port()));
 
         auto *doomed = new ServerRefresh;
         QTimer::singleShot(50, this, [&] { delete doomed; });
@@ -147,6 +162,27 @@ private slots:
         QVERIFY(doomed->UpdateAllServers(rows, 2000));
         QCOMPARE(rows.front().ping, "old");
         QCOMPARE(boxes.texts(), QStringList());
+    }
+
+    // Filling new rows: the address becomes the one pinged; one that does not resolve stays as
+    // given, as in every way a row is added.
+    void fillPingsKeepsAnUnresolvedAddress()
+    {
+        ScriptedMessageBox boxes;
+        QList<ServerRow> rows{row("127.0.0.9", "1"), row("1.2.3.4.5", "1"), row("localhost", "1"), row("127.0.1", "1")};
+        ServerRefresh refresh;
+        refresh.FillPings(rows, 1);
+        QStringList addresses, pings;
+        for (const ServerRow &r : rows) {
+            addresses << r.address;
+            pings << r.ping;
+        }
+        QCOMPARE(addresses, (QStringList{"127.0.0.9", "1.2.3.4.5", "127.0.0.1", "127.0.1"}));
+        QCOMPARE(pings[0], "old");
+        QCOMPARE(pings[1], "");
+        QVERIFY(pings[2].contains(kRoundTrip));
+        QCOMPARE(pings[3], "Offline");
+        QCOMPARE(boxes.texts(), QStringList{"Error in PingServer 9 Subscript out of range"});
     }
 };
 

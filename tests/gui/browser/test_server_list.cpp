@@ -1,11 +1,15 @@
 // The server list window against real favourites files, the embedded directory and loopback
 // pings, driven through its grids, tabs and menus.
 #include "core/browser/FavoritesFile.h"
+#include "core/browser/ServerRefresh.h"
+#include "core/net/ProbeBatch.h"
 #include "core/directory/DirectoryClient.h"
+#include "core/net/SocketControl.h"
 #include "core/state/AppState.h"
 #include "gui/browser/ServerGrid.h"
 #include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/support/ProgramState.h"
 #include "tests/support/ScriptedMessageBox.h"
@@ -15,14 +19,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -137,27 +146,44 @@ private slots:
         QCOMPARE(boxes.shown().size(), 4);
     }
 
-    void addTwoServersInOneOpening()
+    void addServersAfterAFailedAdd_data()
     {
+        QTest::addColumn<QString>("badPort");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a number") << "abc"
+                                      << "Error Adding Server\r\nError Number 13 Type mismatch";
+        QTest::newRow("out of range") << "99999"
+                                      << "Error Adding Server\r\nError Number 380 Invalid property value";
+    }
+
+    // A probe that fails leaves its row fully added: every row shown is counted and saved, and
+    // an address that does not resolve stays as typed, through a reload too.
+    void addServersAfterAFailedAdd()
+    {
+        QFETCH(QString, badPort);
+        QFETCH(QString, message);
         TempHive hive;
         ScriptedMessageBox boxes;
         frmServerList *list = OpenList();
-        QCOMPARE(boxes.texts(), QStringList{"Error Reading file\r\nError Number 53"});
         bool driven = false;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<frmAddServer *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QCOMPARE(dialog->txtServerPort->text(), "2346");
-            QTest::keyClicks(dialog->txtServerName, "Delta \"D\", the 1st");
-            QTest::keyClicks(dialog->txtServerIP, "127.0.0.9");
-            QTest::keyClicks(dialog->txtServerMods, "none");
-            QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
-            QCOMPARE(dialog->txtServerPort->text(), "");
-            QTest::keyClicks(dialog->txtServerName, "Echo");
-            QTest::keyClicks(dialog->txtServerIP, "127.0.0.10");
-            QTest::mouseClick(dialog->chkUpdate, Qt::LeftButton);
-            QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
-            QVERIFY(!dialog->chkUpdate->isChecked());
+            const auto add = [&](const QString &name, const QString &address, const QString &port, bool check) {
+                QTest::keyClicks(dialog->txtServerName, name);
+                QTest::keyClicks(dialog->txtServerIP, address);
+                QTest::keyClick(dialog->txtServerPort, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(dialog->txtServerPort, port);
+                if (check)
+                    QTest::mouseClick(dialog->chkUpdate, Qt::LeftButton);
+                QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
+                QCOMPARE(dialog->txtServerPort->text(), "");
+                QVERIFY(!dialog->chkUpdate->isChecked());
+            };
+            add("Bad Port", "127.0.0.1", badPort, true);
+            add("Good One", "1.2.3.4.5", "", false);
+            add("Delta \"D\", the 1st", "127.0.0.9", "", true);
             // Both boxes empty: nothing happens.
             QTest::mouseClick(dialog->cmdAddServer, Qt::LeftButton);
             QTest::mouseClick(dialog->cmdExit, Qt::LeftButton);
@@ -165,13 +191,25 @@ private slots:
         });
         Pick(list, list->flexFavorites, 1, list->mnuAddServer);
         QVERIFY(driven);
-        QCOMPARE(Column(list->flexFavorites, ServerGrid::colPort), (QStringList{"2346", "2346"}));
-        QCOMPARE(list->mFavRows->CurrentRow(), 3);
-        const QList<ServerRow> saved = FavoritesFile(gStartDir, kRogueSpear).Read().records;
-        QCOMPARE(saved.size(), 2);
-        QCOMPARE(saved[0].name, "Delta \"D\", the 1st");
-        QCOMPARE(saved[1].port, "2346");
-        QCOMPARE(boxes.shown().size(), 1);
+        const QStringList names{"Bad Port", "Good One", "Delta \"D\", the 1st"};
+        const QStringList addresses{"127.0.0.1", "1.2.3.4.5", "127.0.0.9"};
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), names);
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colPort), (QStringList{badPort, "2346", "2346"}));
+        QCOMPARE(list->mFavRows->CurrentRow(), 4);
+        const QByteArray saved = "\"Bad Port\",\"127.0.0.1\",\"" + badPort.toLatin1() +
+                                 "\",\"\"\r\n"
+                                 "\"Good One\",\"1.2.3.4.5\",\"2346\",\"\"\r\n"
+                                 "\"Delta \"\"D\"\", the 1st\",\"127.0.0.9\",\"2346\",\"\"\r\n";
+        QCOMPARE(FileBytes(favorites(kRogueSpear)), saved);
+        const QString unresolved = "Error in PingServer 9 Subscript out of range";
+        QCOMPARE(boxes.texts(), (QStringList{"Error Reading file\r\nError Number 53", message, unresolved}));
+
+        list->close();
+        QTRY_VERIFY(!frmServerList::Existing());
+        list = OpenList();
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), names);
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colIP), addresses);
+        QCOMPARE(boxes.texts().mid(3), QStringList{unresolved});
     }
 
     void directoryTab()
@@ -243,6 +281,68 @@ private slots:
         QCOMPARE(boxes.texts(),
                  (QStringList{"Error Joining Server 76 Path not found", "Error Reading file\r\nError Number 53",
                               "Do you want to delete Watch's Game?"}));
+    }
+
+    // While "Update Server" waits: the row shows down at once, no second probe can start, a
+    // sort moves the rows and the result still reaches the row asked for. While "Update All
+    // Servers" waits, a game switch and a tab change load their rows with pings.
+    void commandsDuringAProbeWait()
+    {
+        TempHive hive;
+        ScriptedMessageBox boxes;
+        FakeMainLink main;
+        UdpResponder game;
+        QVERIFY(WriteTestFile(favorites(kEagleWatch), "\"Far\",\"1.2.3\",\"2346\",\"\"\r\n"
+                                                      "\"Mine\",\"127.0.0.5\",\"2346\",\"\"\r\n"));
+        // "127.0.1" is never sent an echo (three parts): it reads "Offline", unlike the other rows.
+        AddServer("Alpha", kRogueSpear, "127.0.1", "2346", "", "DSL", "k", "s");
+        AddServer("Zulu", kRogueSpear, "127.0.0.1", QString::number(game.port()), "", "DSL", "k", "s");
+        AddServer("Watch", kEagleWatch, "127.0.0.4", "2346", "", "DSL", "k", "s");
+        frmServerList *list = OpenList();
+        ClickTab(list, 1);
+        ServerGrid *db = list->flexDB;
+        QCOMPARE(Column(db, ServerGrid::colName), (QStringList{"Zulu", "Alpha"}));
+        QCOMPARE(Column(db, ServerGrid::colPing).value(1), "Offline");
+        const QImage down = QImage(":/skirmdeck/status_red.png").convertToFormat(QImage::Format_ARGB32);
+        std::function<void()> duringWait;
+        const auto waitBegins = [&] { QTimer::singleShot(0, list, [&] { std::exchange(duringWait, nullptr)(); }); };
+        connect(list->mRefresh, &ServerRefresh::pointerBusy, list, [&](bool busy) {
+            if (busy)
+                waitBegins();
+        });
+        connect(list->mRefresh->batch(), &ProbeBatch::aimed, list, waitBegins);
+
+        duringWait = [&] {
+            QCOMPARE(db->Cell(1, ServerGrid::colFlag), "0");
+            const QPixmap shown = db->item(0, ServerGrid::colStatus)->data(Qt::DecorationRole).value<QPixmap>();
+            QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), down);
+            Pick(list, db, 2, list->mnuSrtHost);
+            QCOMPARE(Column(db, ServerGrid::colName), (QStringList{"Alpha", "Zulu"}));
+            QTest::mouseClick(db->viewport(), Qt::LeftButton, {}, db->visualItemRect(db->item(0, 2)).center());
+            QVERIFY(!list->mnuUpdtServer->isEnabled() && !list->mnuUpdtAllServers->isEnabled());
+            list->mnuOptions->hide();
+            game.answer(list->SckServer->LocalPort());
+        };
+        Pick(list, db, 1, list->mnuUpdtServer);
+        QVERIFY(!duringWait);
+        QCOMPARE(Column(db, ServerGrid::colFlag), (QStringList{"1", "1"}));
+        QCOMPARE(Column(db, ServerGrid::colPing).value(0), "Offline");
+        QVERIFY(Column(db, ServerGrid::colPing).value(1).endsWith("ms"));
+
+        duringWait = [&] {
+            list->mnuEW->trigger();
+            QCOMPARE(Column(db, ServerGrid::colName), QStringList{"Watch"});
+            QVERIFY(db->Cell(1, ServerGrid::colPing).endsWith("ms"));
+            ClickTab(list, 0);
+        };
+        Pick(list, db, 2, list->mnuUpdtAllServers);
+        QVERIFY(!duringWait);
+        // The favourites came with their pings, and the sorts that end "Update All Servers"
+        // went to the directory grid it refreshed.
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colName), (QStringList{"Far", "Mine"}));
+        QCOMPARE(Column(list->flexFavorites, ServerGrid::colPing).value(0), "Offline");
+        QVERIFY(list->flexFavorites->Cell(2, ServerGrid::colPing).endsWith("ms"));
+        QCOMPARE(boxes.texts(), QStringList{"Error Reading file\r\nError Number 53"});
     }
 
     void missingGameStaysDisabledOnEveryOpening()

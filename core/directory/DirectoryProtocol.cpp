@@ -5,6 +5,8 @@
 #include "core/runtime/ErrorTrap.h"
 #include "core/runtime/MsgBox.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -27,6 +29,17 @@ const QString kDeleteFailed = QStringLiteral("Error In Delete Server from DB");
 const QString kUpdateFailed = QStringLiteral("Error In UpdateServer from DB");
 const QString kAlreadyThere = QStringLiteral("There is already a Server with that IP in the Database");
 
+// A failed AddServer means "already listed" when the procedure raised it, unless the directory
+// marked the error as one of its other refusals (a flood limit, a bad value): those are shown
+// like any other failure. A directory without these marks reports every refusal as listed.
+bool AlreadyListed(const RuntimeError &error)
+{
+    static const QRegularExpression otherRefusal(QStringLiteral("\\b(LIMIT|INVALID|NOTPERMITTED)\\b"));
+    if (error.number() != direrr::CommandFailed)
+        return false;
+    return error.description().contains(kAlreadyListedMarker) || !error.description().contains(otherRefusal);
+}
+
 } // namespace
 
 std::optional<QList<DbServerRow>> GetDBServerRows(const QString &gametype)
@@ -44,7 +57,7 @@ PostResult PostServer(const PostRequest &request)
         try {
             PostAndRemember(request);
         } catch (const RuntimeError &error) {
-            if (error.number() != direrr::CommandFailed)
+            if (!AlreadyListed(error))
                 throw;
             result = PostResult::AlreadyListed;
             return;

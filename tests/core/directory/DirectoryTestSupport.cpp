@@ -4,20 +4,67 @@
 #include "core/directory/OdbcHandles.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <sqlite3.h>
 
+namespace {
+
+// One line the cluster's start wrote into its state folder.
+QString StateValue(const QString &name)
+{
+    return QString::fromLocal8Bit(ReadTestFile(qEnvironmentVariable("SKD_PG_STATE") + QLatin1Char('/') + name))
+        .trimmed();
+}
+
+} // namespace
+
 namespace testpg {
 
-QString ConnectionString(const QString &port)
+QString ConnectionString(const QString &port, const QString &user, const QString &database)
 {
-    QFile portFile(qEnvironmentVariable("SKD_PG_STATE") + QStringLiteral("/port"));
-    const QString ownPort = portFile.open(QIODevice::ReadOnly) ? QString::fromLatin1(portFile.readAll()).trimmed()
-                                                               : QString();
-    return QStringLiteral("DRIVER={Skirmdeck Test PostgreSQL};SERVER=127.0.0.1;PORT=%1;"
-                          "DATABASE=skirmdeck_directory;UID=dirtest")
-        .arg(port.isEmpty() ? ownPort : port);
+    return QStringLiteral("DRIVER={Skirmdeck Test PostgreSQL};SERVER=127.0.0.1;PORT=%1;DATABASE=%2;UID=%3")
+        .arg(port.isEmpty() ? StateValue(QStringLiteral("port")) : port, database, user);
+}
+
+QString ServerMessage(const QString &description)
+{
+    static const QRegularExpression server(QStringLiteral("ERROR:\\s+([^;]*)"));
+    const QRegularExpressionMatch match = server.match(description);
+    return match.hasMatch() ? match.captured(1) : description;
+}
+
+QString Query(const QString &sql, const QString &connectionString)
+{
+    OdbcConnection connection;
+    if (!connection.connect(connectionString, 5))
+        return QStringLiteral("no connection");
+    OdbcStatement statement(connection);
+    const SQLRETURN rc = SQLExecDirectW(statement.handle(), OdbcText(sql), SQL_NTS);
+    if (!OdbcSucceeded(rc) && rc != SQL_NO_DATA)
+        return statement.diagnostics().isEmpty() ? QStringLiteral("failed")
+                                                 : ServerMessage(statement.diagnostics().first().message);
+    QString value;
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(statement.handle(), &columns);
+    if (columns > 0 && OdbcSucceeded(SQLFetch(statement.handle())))
+        statement.readText(1, value);
+    return value;
+}
+
+bool RunScript(const QString &database, const QString &path)
+{
+    QProcess psql;
+    psql.setProcessChannelMode(QProcess::ForwardedChannels);
+    psql.start(StateValue(QStringLiteral("pgbin")) + QStringLiteral("/psql"),
+               {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                StateValue(QStringLiteral("port")), QStringLiteral("-U"), kAdmin, QStringLiteral("-d"), database,
+                QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                QStringLiteral("-f"), path});
+    return psql.waitForFinished(60000) && psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0;
 }
 
 bool Exec(const QString &sql)
@@ -31,6 +78,8 @@ bool Exec(const QString &sql)
     return OdbcSucceeded(rc) || rc == SQL_NO_DATA;
 }
 
+bool Reset() { return Exec(QStringLiteral("TRUNCATE directory_entries, directory_posts")); }
+
 } // namespace testpg
 
 QString ClosedLoopbackPort()
@@ -38,6 +87,63 @@ QString ClosedLoopbackPort()
     QTcpServer server;
     server.listen(QHostAddress::LocalHost);
     return QString::number(server.serverPort());
+}
+
+namespace {
+
+// Listens on 127.0.0.1 and pipes every connection to the test PostgreSQL from the source address.
+class RelayServer : public QTcpServer {
+public:
+    RelayServer(const QString &source, quint16 target) : m_source(source), m_target(target)
+    {
+        connect(this, &QTcpServer::newConnection, this, &RelayServer::pipeNext);
+    }
+
+private:
+    void pipeNext()
+    {
+        while (QTcpSocket *in = nextPendingConnection()) {
+            auto *out = new QTcpSocket(in);
+            out->bind(m_source);
+            // Written while still connecting, the client's first bytes wait in the socket's buffer.
+            out->connectToHost(QHostAddress::LocalHost, m_target);
+            Pipe(in, out);
+            Pipe(out, in);
+            connect(in, &QTcpSocket::disconnected, in, &QObject::deleteLater);
+        }
+    }
+
+    static void Pipe(QTcpSocket *from, QTcpSocket *to)
+    {
+        connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+        connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+    }
+
+    QHostAddress m_source;
+    quint16 m_target;
+};
+
+} // namespace
+
+SourceAddressRelay::SourceAddressRelay(const QString &source)
+{
+    auto *server = new RelayServer(source, quint16(StateValue(QStringLiteral("port")).toUInt()));
+    server->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, server, &QObject::deleteLater);
+    m_thread.start();
+    QMetaObject::invokeMethod(
+        server,
+        [&] {
+            server->listen(QHostAddress::LocalHost);
+            m_port = server->serverPort();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+SourceAddressRelay::~SourceAddressRelay()
+{
+    m_thread.quit();
+    m_thread.wait();
 }
 
 DirectorySandbox::DirectorySandbox()
@@ -69,10 +175,14 @@ bool InsertExpired(const QString &name, const QString &ip, const QString &key, c
                                ? QStringLiteral("now() - interval '25 hours'")
                                : QStringLiteral(
                                      "CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
+    // PostgreSQL keeps the key's hash only.
+    const QString keyColumn = embeddedPath.isEmpty() ? QStringLiteral("keyhash") : QStringLiteral("serverkey");
+    const QString keyValue = embeddedPath.isEmpty() ? QStringLiteral("crypt('%1', gen_salt('bf'))").arg(key)
+                                                    : QStringLiteral("'%1'").arg(key);
     const QString sql = QStringLiteral("INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, "
-                                       "connectiontype, serverkey, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
-                                       "'2346', '', 'DSL', '%3', '%2', %4)")
-                            .arg(name, ip, key, posted);
+                                       "connectiontype, %3, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
+                                       "'2346', '', 'DSL', %4, '%2', %5)")
+                            .arg(name, ip, keyColumn, keyValue, posted);
     if (embeddedPath.isEmpty())
         return testpg::Exec(sql);
     sqlite3 *db = nullptr;

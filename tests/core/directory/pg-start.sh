@@ -2,8 +2,8 @@
 # Starts a throwaway PostgreSQL 15 cluster on 127.0.0.1 for the directory tests and loads the
 # directory's functions into a database of its own.
 #   pg-start.sh STATE_DIR SCHEMA_SQL
-# STATE_DIR receives: port, datadir (the cluster's folder) and odbc/odbcinst.ini (the ODBC
-# drivers the tests name, for ODBCSYSINI). pg-stop.sh STATE_DIR undoes everything.
+# STATE_DIR receives: port, datadir (the cluster's folder), pgbin (the server's programs) and
+# odbc/odbcinst.ini (the ODBC drivers the tests name, for ODBCSYSINI). pg-stop.sh STATE_DIR undoes everything.
 set -eu
 
 state=$1
@@ -31,6 +31,8 @@ if [ "$(id -u)" = 0 ]; then
 fi
 
 as_owner "$pgbin/initdb" -D "$cluster/data" -U dirtest --auth=trust -E UTF8 --no-locale >"$cluster/initdb.log"
+# The rules tests connect from a second loopback address as well.
+echo "host all all 127.0.0.0/8 trust" >>"$cluster/data/pg_hba.conf"
 
 # A port from a range few services use; the next one is tried when it is taken.
 port=$((40000 + $$ % 20000))
@@ -45,6 +47,7 @@ until as_owner "$pgbin/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -w -t
     port=$((port + 1))
 done
 echo "$port" >"$state/port"
+echo "$pgbin" >"$state/pgbin"
 
 psql() { "$pgbin/psql" -h 127.0.0.1 -p "$port" -U dirtest -v ON_ERROR_STOP=1 -q "$@"; }
 psql -d postgres -c "CREATE DATABASE skirmdeck_directory"

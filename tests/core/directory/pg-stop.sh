@@ -21,4 +21,4 @@ if [ -f "$cluster/data/postmaster.pid" ]; then
     fi
 fi
 rm -rf "$cluster"
-rm -f "$state/datadir" "$state/port"
+rm -f "$state/datadir" "$state/port" "$state/pgbin"

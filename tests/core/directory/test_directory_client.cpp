@@ -95,8 +95,7 @@ private slots:
         QFETCH(bool, postgres);
         DirectorySandbox sandbox;
         if (postgres) {
-            QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")),
-                     "the test PostgreSQL is not running");
+            QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
             sandbox.usePostgres();
         }
         const QString embedded = postgres ? QString() : sandbox.embeddedPath();

@@ -56,7 +56,7 @@ private slots:
     void init()
     {
         ResetProgramState();
-        QVERIFY2(testpg::Exec(QStringLiteral("DELETE FROM directory_entries")), "the test PostgreSQL is not running");
+        QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
     }
 
     void postReannounceAndRemove()
@@ -120,6 +120,53 @@ private slots:
         }
         QCOMPARE(shown[4],
                  QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
+    }
+
+    void refusalsShowThroughTheExistingMessages()
+    {
+        DirectorySandbox sandbox;
+        FakeMainLink main;
+        ScriptedMessageBox boxes;
+        // Listed from another computer, so this one may not remove it without the key.
+        const SourceAddressRelay secondComputer(QStringLiteral("127.0.0.2"));
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"),
+                           testpg::ConnectionString(secondComputer.port(), testpg::kPlayer));
+        QCOMPARE(PostServer(Request(QStringLiteral("theirs"))), PostResult::Posted);
+        const QStringList before = Settings(sandbox);
+        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString({}, testpg::kPlayer));
+        Boxes(boxes);
+
+        // This computer has the listed address, so the dialog offers the delete; the directory refuses it.
+        AnswerAlreadyListed(kAddress, kAddress);
+        PostRequest another = Request(QStringLiteral("mine"));
+        another.ipAddress = QStringLiteral("198.51.100.8");
+        QVERIFY(testpg::Exec(QStringLiteral("UPDATE directory_limits SET value = 0")));
+        QCOMPARE(PostServer(another), PostResult::Failed);
+        QVERIFY(testpg::Exec(QStringLiteral("UPDATE directory_limits SET value = CASE name WHEN "
+                                            "'posts_per_hour_per_address' THEN 30 ELSE 4 END")));
+        another.port = QStringLiteral("99999");
+        QCOMPARE(PostServer(another), PostResult::Failed);
+
+        const QString driverEnd = QStringLiteral(";\nError while executing the queryError Number -2147217900");
+        QCOMPARE(Boxes(boxes),
+                 (QStringList{
+                     QStringLiteral("Skirmdeck [YesNo] There is already a Server with that IP in the Database\r\n"
+                                    "Would you like to delete that server anyway?"),
+                     QStringLiteral("Skirmdeck [OK] Error In Delete Server from DB\r\n ERROR: NOTPERMITTED: only the "
+                                    "computer at 198.51.100.7 or the one that posted it may remove this server") +
+                         driverEnd,
+                     QStringLiteral("Skirmdeck [OK] Please Press Post again"),
+                     QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\n ERROR: LIMIT "
+                                    "live_entries_per_address: at most 0 entries posted from one address may be "
+                                    "listed at once") +
+                         driverEnd,
+                     QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\n ERROR: INVALID Port: "
+                                    "must be a number from 1 to 65535") +
+                         driverEnd,
+                 }));
+        QCOMPARE(Listed(), 1);
+        QCOMPARE(Settings(sandbox), before);
+        QCOMPARE(main.postedStates, (QList<bool>{true}));
     }
 
     void missingSettingsSendEmptyTexts()

@@ -68,7 +68,7 @@ private slots:
         QFETCH(bool, postgres);
         DirectorySandbox sandbox;
         if (postgres) {
-            QVERIFY2(testpg::Exec("DELETE FROM directory_entries"), "the test PostgreSQL is not running");
+            QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
             sandbox.usePostgres();
         }
         QCOMPARE(Dir(PostArgs("Bravo", kOther, "b", "")).status, 0);

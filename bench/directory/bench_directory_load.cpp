@@ -40,6 +40,7 @@ const QString kScripts = QStringLiteral(SKD_BENCH_DIR "/load-servers.sh");
 // What one client thread saw.
 struct Tally {
     std::vector<double> milliseconds; // of the calls that succeeded
+    std::vector<double> writes;       // of the posts, announces and removals among them
     long errors = 0;                  // the call failed after connecting
     long refused = 0;                 // the connection was not made
     QStringList messages;             // the first failures' texts, each once
@@ -60,6 +61,7 @@ struct Figures {
     double clientCpuMs = 0; // the clients' processor time a successful call
     double p50 = 0;
     double p99 = 0;
+    double writeP50 = 0;
     long errors = 0;
     long refused = 0;
     QStringList messages;
@@ -130,7 +132,10 @@ void RunClient(int index, const QString &connectionString, Clock::time_point end
         try {
             OdbcDirectory directory(connectionString, kDirectoryLoginTimeout);
             directory.call(call.procedure, call.arguments, call.columns);
-            tally.milliseconds.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            tally.milliseconds.push_back(milliseconds);
+            if (call.columns.isEmpty())
+                tally.writes.push_back(milliseconds);
         } catch (const RuntimeError &error) {
             ++(error.number() == direrr::ConnectFailed ? tally.refused : tally.errors);
             const QString text = call.procedure + QStringLiteral(": ") + error.description().simplified();
@@ -166,8 +171,10 @@ Figures Measure(const QString &connectionString, int clients, int seconds)
     const double elapsed = std::chrono::duration<double>(last - start).count();
     Figures figures;
     std::vector<double> all;
+    std::vector<double> writes;
     for (const Tally &tally : tallies) {
         all.insert(all.end(), tally.milliseconds.begin(), tally.milliseconds.end());
+        writes.insert(writes.end(), tally.writes.begin(), tally.writes.end());
         figures.errors += tally.errors;
         figures.refused += tally.refused;
         for (const QString &message : tally.messages)
@@ -175,6 +182,8 @@ Figures Measure(const QString &connectionString, int clients, int seconds)
                 figures.messages.append(message);
     }
     std::sort(all.begin(), all.end());
+    std::sort(writes.begin(), writes.end());
+    figures.writeP50 = Percentile(writes, 0.50);
     figures.callsPerSecond = double(all.size()) / elapsed;
     figures.clientCpuMs = (ProcessorSeconds(RUSAGE_SELF) - cpuBefore) * 1000 / double(std::max<size_t>(all.size(), 1));
     figures.p50 = Percentile(all, 0.50);
@@ -259,8 +268,8 @@ QString SetupSql()
 
 void PrintFigures(const char *path, int clients, const Figures &f)
 {
-    std::printf("%-10s %7d %9.1f %8.1f %8.1f %7ld %8ld %10.2f\n", path, clients, f.callsPerSecond, f.p50, f.p99,
-                f.errors, f.refused, f.clientCpuMs);
+    std::printf("%-10s %7d %9.1f %8.1f %8.1f %11.1f %7ld %8ld %11.2f\n", path, clients, f.callsPerSecond, f.p50, f.p99,
+                f.writeP50, f.errors, f.refused, f.clientCpuMs);
     for (const QString &message : f.messages)
         std::printf("           e.g. %s\n", qPrintable(message.left(150)));
     std::fflush(stdout);
@@ -304,23 +313,23 @@ int Run(const QString &state, const QString &user, int seconds)
     const QString script = state + QStringLiteral("/activeservers.sql");
     WriteFile(script, QStringLiteral("SELECT * FROM ActiveServers('%1');\n").arg(kGame));
 
-    std::printf("%-10s %7s %9s %8s %8s %7s %8s %10s\n", "path", "clients", "calls/s", "p50 ms", "p99 ms", "errors",
-                "refused", "cpu ms/call");
+    std::printf("%-10s %7s %9s %8s %8s %11s %7s %8s %11s\n", "path", "clients", "calls/s", "p50 ms", "p99 ms",
+                "write p50 ms", "errors", "refused", "cpu ms/call");
     Results results;
     for (int clients : kClientCounts)
         PrintFigures("direct", clients, results.direct.emplace_back(Measure(direct, clients, seconds)));
     for (int clients : kClientCounts)
         PrintFigures("pgbouncer", clients, results.bouncer.emplace_back(Measure(pooled, clients, seconds)));
-    std::printf("%-20s %7s %9s %15s %10s\n", "pgbench -C", "clients", "tps", "aborted clients", "cpu ms/call");
+    std::printf("%-20s %7s %9s %15s %11s\n", "pgbench -C", "clients", "tps", "aborted clients", "cpu ms/call");
     for (int clients : kClientCounts) {
         const PgbenchFigures f = results.pgbenchDirect.emplace_back(Pgbench(script, pgPort, user, clients, seconds));
-        std::printf("%-20s %7d %9.1f %15ld %10.2f\n", "direct", clients, f.tps, f.aborted, f.clientCpuMs);
+        std::printf("%-20s %7d %9.1f %15ld %11.2f\n", "direct", clients, f.tps, f.aborted, f.clientCpuMs);
         std::fflush(stdout);
     }
     for (int clients : kClientCounts) {
         const PgbenchFigures f = results.pgbenchBouncer.emplace_back(
             Pgbench(script, bouncerPort, user, clients, seconds));
-        std::printf("%-20s %7d %9.1f %15ld %10.2f\n", "pgbouncer", clients, f.tps, f.aborted, f.clientCpuMs);
+        std::printf("%-20s %7d %9.1f %15ld %11.2f\n", "pgbouncer", clients, f.tps, f.aborted, f.clientCpuMs);
         std::fflush(stdout);
     }
     PrintGoals(results);

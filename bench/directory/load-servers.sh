@@ -44,6 +44,44 @@ free_port() {
     echo "$port"
 }
 
+# Starts PgBouncer on a port; false when it is not ready within 20 seconds (the port may have
+# been taken meanwhile), after stopping what started.
+start_bouncer() {
+    cluster=$1
+    pg_port=$2
+    bouncer_port=$3
+    # Enough server connections for two cores, and room for every client of the largest run.
+    cat >"$cluster/pgbouncer.ini" <<INI
+[databases]
+skirmdeck_directory = host=127.0.0.1 port=$pg_port dbname=skirmdeck_directory
+
+[pgbouncer]
+listen_addr = 127.0.0.1
+listen_port = $bouncer_port
+unix_socket_dir = $cluster
+auth_type = trust
+auth_file = $cluster/users.txt
+pool_mode = transaction
+default_pool_size = 20
+max_client_conn = 1000
+pidfile = $cluster/pgbouncer.pid
+logfile = $cluster/pgbouncer.log
+log_connections = 0
+log_disconnections = 0
+INI
+    [ "$(id -u)" != 0 ] || chown postgres: "$cluster/pgbouncer.ini" "$cluster/users.txt"
+    as_owner pgbouncer -d "$cluster/pgbouncer.ini" >"$cluster/pgbouncer.err" 2>&1 || true
+    tries=0
+    until "$pgbin/pg_isready" -q -h 127.0.0.1 -p "$bouncer_port" -d skirmdeck_directory -U dirbench; do
+        tries=$((tries + 1))
+        if [ $tries -ge 200 ]; then
+            [ ! -f "$cluster/pgbouncer.pid" ] || kill "$(cat "$cluster/pgbouncer.pid")" 2>/dev/null || true
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
 start() {
     schema=$3
     setup=${4:-}
@@ -67,33 +105,11 @@ start() {
     "$pgbin/psql" -h 127.0.0.1 -p "$pg_port" -U dirbench -d postgres -At \
         -c "SELECT format('\"%s\" \"\"', rolname) FROM pg_roles WHERE rolcanlogin" >"$cluster/users.txt"
 
-    # Enough server connections for two cores, and room for every client of the largest run.
-    bouncer_port=$(free_port $((pg_port + 1)))
-    cat >"$cluster/pgbouncer.ini" <<INI
-[databases]
-skirmdeck_directory = host=127.0.0.1 port=$pg_port dbname=skirmdeck_directory
-
-[pgbouncer]
-listen_addr = 127.0.0.1
-listen_port = $bouncer_port
-unix_socket_dir = $cluster
-auth_type = trust
-auth_file = $cluster/users.txt
-pool_mode = transaction
-default_pool_size = 20
-max_client_conn = 1000
-pidfile = $cluster/pgbouncer.pid
-logfile = $cluster/pgbouncer.log
-log_connections = 0
-log_disconnections = 0
-INI
-    [ "$(id -u)" != 0 ] || chown postgres: "$cluster/pgbouncer.ini" "$cluster/users.txt"
-    as_owner pgbouncer -d "$cluster/pgbouncer.ini" >/dev/null
-    tries=0
-    until "$pgbin/pg_isready" -q -h 127.0.0.1 -p "$bouncer_port" -d skirmdeck_directory -U dirbench; do
-        tries=$((tries + 1))
-        [ $tries -lt 300 ] || { cat "$cluster/pgbouncer.log" >&2; exit 1; }
-        sleep 0.1
+    bouncer_port=$pg_port
+    attempt=0
+    until start_bouncer "$cluster" "$pg_port" "$(free_port $((bouncer_port + 1)))"; do
+        attempt=$((attempt + 1))
+        [ $attempt -lt 3 ] || { cat "$cluster/pgbouncer.log" "$cluster/pgbouncer.err" >&2; exit 1; }
     done
     echo "$bouncer_port" >"$state/bouncer_port"
 

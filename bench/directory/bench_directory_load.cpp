@@ -266,12 +266,15 @@ QString SetupSql()
         .arg(kRaisedLimit);
 }
 
-void PrintFigures(const char *path, int clients, const Figures &f)
+// One row: our clients' figures, then pgbench -C's taken right after them at the same N, so that
+// both meet about the same load on a shared machine.
+void PrintRow(const char *path, int clients, const Figures &f, const PgbenchFigures &p)
 {
-    std::printf("%-10s %7d %9.1f %8.1f %8.1f %11.1f %7ld %8ld %11.2f\n", path, clients, f.callsPerSecond, f.p50, f.p99,
-                f.writeP50, f.errors, f.refused, f.clientCpuMs);
+    std::printf("%-9s %7d %8.1f %7.1f %7.1f %8.1f %6ld %7ld %6.2f | %8.1f %7ld %6.2f\n", path, clients,
+                f.callsPerSecond, f.p50, f.p99, f.writeP50, f.errors, f.refused, f.clientCpuMs, p.tps, p.aborted,
+                p.clientCpuMs);
     for (const QString &message : f.messages)
-        std::printf("           e.g. %s\n", qPrintable(message.left(150)));
+        std::printf("          e.g. %s\n", qPrintable(message.left(150)));
     std::fflush(stdout);
 }
 
@@ -313,24 +316,20 @@ int Run(const QString &state, const QString &user, int seconds)
     const QString script = state + QStringLiteral("/activeservers.sql");
     WriteFile(script, QStringLiteral("SELECT * FROM ActiveServers('%1');\n").arg(kGame));
 
-    std::printf("%-10s %7s %9s %8s %8s %11s %7s %8s %11s\n", "path", "clients", "calls/s", "p50 ms", "p99 ms",
-                "write p50 ms", "errors", "refused", "cpu ms/call");
+    std::printf("%-9s %7s %8s %7s %7s %8s %6s %7s %6s | %8s %7s %6s\n", "", "", "our", "p50", "p99", "write", "", "",
+                "cpu ms", "pgbench", "aborted", "cpu ms");
+    std::printf("%-9s %7s %8s %7s %7s %8s %6s %7s %6s | %8s %7s %6s\n", "path", "clients", "calls/s", "ms", "ms",
+                "p50 ms", "errors", "refused", "a call", "-C tps", "clients", "a call");
     Results results;
-    for (int clients : kClientCounts)
-        PrintFigures("direct", clients, results.direct.emplace_back(Measure(direct, clients, seconds)));
-    for (int clients : kClientCounts)
-        PrintFigures("pgbouncer", clients, results.bouncer.emplace_back(Measure(pooled, clients, seconds)));
-    std::printf("%-20s %7s %9s %15s %11s\n", "pgbench -C", "clients", "tps", "aborted clients", "cpu ms/call");
     for (int clients : kClientCounts) {
-        const PgbenchFigures f = results.pgbenchDirect.emplace_back(Pgbench(script, pgPort, user, clients, seconds));
-        std::printf("%-20s %7d %9.1f %15ld %11.2f\n", "direct", clients, f.tps, f.aborted, f.clientCpuMs);
-        std::fflush(stdout);
+        results.direct.push_back(Measure(direct, clients, seconds));
+        results.pgbenchDirect.push_back(Pgbench(script, pgPort, user, clients, seconds));
+        PrintRow("direct", clients, results.direct.back(), results.pgbenchDirect.back());
     }
     for (int clients : kClientCounts) {
-        const PgbenchFigures f = results.pgbenchBouncer.emplace_back(
-            Pgbench(script, bouncerPort, user, clients, seconds));
-        std::printf("%-20s %7d %9.1f %15ld %11.2f\n", "pgbouncer", clients, f.tps, f.aborted, f.clientCpuMs);
-        std::fflush(stdout);
+        results.bouncer.push_back(Measure(pooled, clients, seconds));
+        results.pgbenchBouncer.push_back(Pgbench(script, bouncerPort, user, clients, seconds));
+        PrintRow("pgbouncer", clients, results.bouncer.back(), results.pgbenchBouncer.back());
     }
     PrintGoals(results);
     return 0;

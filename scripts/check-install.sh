@@ -33,6 +33,7 @@ expected_files() {
     echo bin/skirmdeck-dir share/man/man1/skirmdeck-dir.1
     echo share/skirmdeck/postgresql.sql share/skirmdeck/sqlserver.sql share/skirmdeck/register-sql-server-driver.sh
     echo share/doc/skirmdeck/README.md share/doc/skirmdeck/LICENSE share/doc/skirmdeck/copyright
+    echo share/doc/skirmdeck/directory-server.md
 }
 
 # The installed programs start: version and help.

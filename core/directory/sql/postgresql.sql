@@ -22,8 +22,9 @@
 --   - posts per calling address are limited by the rows of directory_limits;
 --   - every text is checked before anything is stored;
 --   - removals are logged in directory_removals, which only the owner reads.
--- A caller on the server's own Unix socket has no address (NULL): it counts as one address of its
--- own for the limits and may not use DeleteServer.
+-- A caller on the server's own Unix socket, or one coming through a pooler listed in
+-- directory_poolers, has no address (NULL): all of them together count as one address for the
+-- limits, and none may use DeleteServer.
 --
 -- Errors the client tells apart by a word at the start of the message:
 --   ALREADYLISTED  (23505) the address is listed already;
@@ -140,6 +141,21 @@ CREATE TABLE IF NOT EXISTS directory_removals (
     via        text        NOT NULL
 );
 
+-- Connection poolers (PgBouncer) that connect over TCP: every call through one arrives from its
+-- address, so that address stands for no player. Calls from these addresses count as having
+-- no address, like calls over the Unix socket.
+CREATE TABLE IF NOT EXISTS directory_poolers (
+    address inet PRIMARY KEY,
+    note    text NOT NULL DEFAULT ''
+);
+
+-- The caller's address as the rules see it; NULL over the Unix socket or through a pooler.
+CREATE OR REPLACE FUNCTION directory_caller()
+RETURNS inet LANGUAGE sql STABLE SET search_path FROM CURRENT AS $$
+    SELECT CASE WHEN EXISTS (SELECT 1 FROM directory_poolers WHERE address = inet_client_addr()) THEN NULL
+                ELSE inet_client_addr() END
+$$;
+
 -- Raises the error for a bad value, naming the client's parameter.
 CREATE OR REPLACE FUNCTION directory_invalid(p_field text, p_rule text)
 RETURNS void LANGUAGE plpgsql SET search_path FROM CURRENT AS $$
@@ -155,7 +171,7 @@ RETURNS boolean LANGUAGE sql IMMUTABLE SET search_path FROM CURRENT AS $$
     SELECT p_address ~ '^((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\.){3}(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])$'
         OR (char_length(p_address) <= 253
             AND p_address ~ '^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)*[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$'
-            AND p_address ~ '[A-Za-z][A-Za-z0-9-]*$|[A-Za-z0-9-]*[A-Za-z]$')
+            AND p_address ~ '[A-Za-z][A-Za-z0-9-]*$')
 $$;
 
 -- The checks of a post, in the order of the client's parameters.
@@ -246,7 +262,7 @@ CREATE OR REPLACE FUNCTION AddServer(p_servername text, p_gametype text, p_ipadd
                                      p_mods text, p_connectiontype text, p_serverkey text, p_source text)
 RETURNS void LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$
 DECLARE
-    caller constant inet := inet_client_addr();
+    caller constant inet := directory_caller();
 BEGIN
     PERFORM directory_check_post(p_servername, p_gametype, p_ipaddress, p_port, p_mods, p_connectiontype,
                                  p_serverkey, p_source);
@@ -276,7 +292,7 @@ $$;
 CREATE OR REPLACE FUNCTION DeleteServer(p_ipaddress text)
 RETURNS void LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$
 DECLARE
-    caller constant inet := inet_client_addr();
+    caller constant inet := directory_caller();
     entry directory_entries;
 BEGIN
     SELECT * INTO entry FROM directory_entries WHERE ipaddress = p_ipaddress FOR UPDATE;
@@ -302,7 +318,7 @@ RETURNS void LANGUAGE sql SECURITY DEFINER SET search_path FROM CURRENT AS $$
         RETURNING ipaddress
     )
     INSERT INTO directory_removals (ipaddress, calledfrom, via)
-    SELECT ipaddress, inet_client_addr(), 'DeleteServerPWed' FROM removed
+    SELECT ipaddress, directory_caller(), 'DeleteServerPWed' FROM removed
 $$;
 
 -- Re-announces an entry: its 24 hours start again (an entry that had lapsed is listed again).
@@ -317,6 +333,8 @@ ALTER TABLE directory_entries OWNER TO skirmdeck_owner;
 ALTER TABLE directory_limits OWNER TO skirmdeck_owner;
 ALTER TABLE directory_posts OWNER TO skirmdeck_owner;
 ALTER TABLE directory_removals OWNER TO skirmdeck_owner;
+ALTER TABLE directory_poolers OWNER TO skirmdeck_owner;
+ALTER FUNCTION directory_caller() OWNER TO skirmdeck_owner;
 ALTER FUNCTION directory_invalid(text, text) OWNER TO skirmdeck_owner;
 ALTER FUNCTION directory_valid_address(text) OWNER TO skirmdeck_owner;
 ALTER FUNCTION directory_check_post(text, text, text, text, text, text, text, text) OWNER TO skirmdeck_owner;
@@ -328,10 +346,10 @@ ALTER FUNCTION DeleteServerPWed(text, text, text) OWNER TO skirmdeck_owner;
 ALTER FUNCTION UpdateServer(text, text, text) OWNER TO skirmdeck_owner;
 
 -- Players reach the entries only through the five functions.
-REVOKE ALL ON directory_entries, directory_limits, directory_posts, directory_removals
+REVOKE ALL ON directory_entries, directory_limits, directory_posts, directory_removals, directory_poolers
     FROM PUBLIC, skirmdeck_player;
 REVOKE ALL ON SEQUENCE directory_entries_entry_id_seq FROM PUBLIC, skirmdeck_player;
-REVOKE ALL ON FUNCTION directory_invalid(text, text), directory_valid_address(text),
+REVOKE ALL ON FUNCTION directory_caller(), directory_invalid(text, text), directory_valid_address(text),
     directory_check_post(text, text, text, text, text, text, text, text), directory_check_limits(inet)
     FROM PUBLIC, skirmdeck_player;
 REVOKE ALL ON FUNCTION ActiveServers(text), AddServer(text, text, text, text, text, text, text, text),

@@ -1,6 +1,6 @@
 // The rules the PostgreSQL directory keeps for players: removal by calling address, hashed keys,
-// flood limits, input checks, what the player login may not touch, the removal log, and the
-// upgrade of a directory whose keys were stored in clear.
+// flood limits, input checks, what the player login may not touch, poolers, the removal log, and
+// the upgrade of a directory whose keys were stored in clear.
 #include "core/state/AppState.h"
 #include "core/directory/DirectoryClient.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
@@ -178,6 +178,12 @@ private slots:
                 QStringLiteral("UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' "
                                "THEN 30 ELSE 4 END RETURNING 'set'"),
                 QStringLiteral("set")),
+            // Through a listed pooler nobody has an address: the poster's own removal is refused too.
+            Sql(Who::Admin, QStringLiteral("INSERT INTO directory_poolers VALUES ('127.0.0.2') RETURNING 'pooler'"),
+                QStringLiteral("pooler")),
+            {Who::There, QStringLiteral("DeleteServer"), {QStringLiteral("10.0.2.2")}, notPermitted},
+            Sql(Who::Admin, QStringLiteral("DELETE FROM directory_poolers RETURNING 'direct'"),
+                QStringLiteral("direct")),
             // What was removed, from where and how; refused removals left no trace.
             Sql(Who::Admin,
                 QStringLiteral("SELECT string_agg(ipaddress || ' from ' || host(calledfrom) || ' by ' || via, ', ' "

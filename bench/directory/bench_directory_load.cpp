@@ -342,9 +342,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::clamp(QString::fromLocal8Bit(argv[1]).toInt(), 1, 60) : 10;
     QTemporaryDir state;
-    if (!WriteFile(state.filePath(QStringLiteral("setup.sql")), SetupSql()) ||
-        !Servers({QStringLiteral("start"), state.path(), QStringLiteral(SKD_PG_SCHEMA),
-                  state.filePath(QStringLiteral("setup.sql"))})) {
+    const QStringList start = {QStringLiteral("start"), state.path(), QStringLiteral(SKD_PG_SCHEMA),
+                               state.filePath(QStringLiteral("setup.sql"))};
+    // A second try, on other ports: on a shared machine a free port may be taken meanwhile.
+    if (!WriteFile(state.filePath(QStringLiteral("setup.sql")), SetupSql()) || !(Servers(start) || Servers(start))) {
         Servers({QStringLiteral("stop"), state.path()});
         std::fprintf(stderr, "could not start PostgreSQL and PgBouncer\n");
         return 1;

@@ -47,7 +47,7 @@ QString DirTool::usage()
         "  remove\n"
         "      Removes the remembered server from the directory.\n"
         "\n"
-        "GAME is one of \"Rogue Spear\" (the default), \"Urban Operations\", \"Rainbow Six\", \"Eagle Watch\".\n"
+        "GAME is one of \"Rogue Spear\" (post's default), \"Urban Operations\", \"Rainbow Six\", \"Eagle Watch\".\n"
         "The directory is the one the settings name (DirectoryConnection, DirectoryServer), else the\n"
         "embedded one. The settings file is the first of: --registry FILE, $SKIRMDECK_REGISTRY,\n"
         "--prefix DIR (DIR/system.reg), $WINEPREFIX/system.reg, ~/.wine/system.reg, and system.reg\n"

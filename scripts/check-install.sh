@@ -30,6 +30,7 @@ expected_files() {
     echo "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
     for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/skirmdeck.png"; done
     echo share/man/man1/skirmdeck.1 share/man/man1/skirmdeck-reg.1
+    echo bin/skirmdeck-dir share/man/man1/skirmdeck-dir.1
     echo share/skirmdeck/postgresql.sql share/skirmdeck/sqlserver.sql share/skirmdeck/register-sql-server-driver.sh
     echo share/doc/skirmdeck/README.md share/doc/skirmdeck/LICENSE share/doc/skirmdeck/copyright
     echo share/doc/skirmdeck/directory-server.md
@@ -41,6 +42,7 @@ check_programs() {
     "$bin/skirmdeck" --version | grep -qF "$version" || fail "$bin/skirmdeck --version does not give $version"
     "$bin/skirmdeck-reg" --version | grep -qF "$version" || fail "$bin/skirmdeck-reg --version does not give $version"
     "$bin/skirmdeck-reg" '/?' | grep -q '^Usage:' || fail "$bin/skirmdeck-reg /? gives no usage"
+    "$bin/skirmdeck-dir" --version | grep -qF "$version" || fail "$bin/skirmdeck-dir --version does not give $version"
 }
 
 echo "== cmake --install into a temporary DESTDIR"
@@ -55,7 +57,7 @@ for size in 16 32 48 64 128 256; do
     got=$(png_size "$dest/share/icons/hicolor/${size}x${size}/apps/skirmdeck.png") || fail "icon $size is not a PNG"
     [ "$got" = "$size $size" ] || fail "icon ${size}x${size} is $got"
 done
-for page in skirmdeck skirmdeck-reg; do
+for page in skirmdeck skirmdeck-reg skirmdeck-dir; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$dest/share/man/man1/$page.1" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
 done

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
     unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqlite3-dev
-    postgresql
+    postgresql pgbouncer
     iputils-ping iproute2 util-linux
     locales
     xvfb xauth fonts-dejavu-core fonts-liberation

@@ -1,5 +1,4 @@
 #include "core/directory/DirectoryProtocol.h"
-#include "core/settings/RegWriteScope.h"
 
 #include "core/state/AppState.h"
 #include "core/directory/DirectoryErrors.h"
@@ -11,8 +10,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
 
 QString ErrorNumberText(const RuntimeError &error)
 {
@@ -43,13 +40,6 @@ bool AlreadyListed(const RuntimeError &error)
     return error.description().contains(kAlreadyListedMarker) || !error.description().contains(otherRefusal);
 }
 
-// The stored address, password and source of the user's posted server.
-struct PostedServer {
-    QString ip = OwnSetting(QStringLiteral("PostServerIP"));
-    QString password = OwnSetting(QStringLiteral("PostServerPassword"));
-    QString source = OwnSetting(QStringLiteral("PostServerSource"));
-};
-
 } // namespace
 
 std::optional<QList<DbServerRow>> GetDBServerRows(const QString &gametype)
@@ -65,23 +55,15 @@ PostResult PostServer(const PostRequest &request)
     PostResult result = PostResult::Failed;
     TrapWith(DescribedFailure(kNoConnection), [&] {
         try {
-            AddServer(request.serverName, request.gametype, request.ipAddress, request.port, request.mods,
-                      request.connectionType, request.serverKey, request.ipAddress);
+            PostAndRemember(request);
         } catch (const RuntimeError &error) {
             if (!AlreadyListed(error))
                 throw;
             result = PostResult::AlreadyListed;
             return;
         }
-        {
-            const RegWriteScope oneWrite(gRegUtil());
-            SaveOwnSetting(QStringLiteral("PostServerPassWord"), request.serverKey);
-            SaveOwnSetting(QStringLiteral("PostServerIP"), request.ipAddress);
-            SaveOwnSetting(QStringLiteral("PostServerSource"), request.ipAddress);
-            SaveOwnSetting(QStringLiteral("PostServerPosted"), kTrue);
-        }
         result = PostResult::Posted;
-        MsgBox(QStringLiteral("Your server has been successfully added to the DB Server List"));
+        MsgBox(kPostedMessage);
         if (gMain)
             gMain->SetPostedState(true);
     });
@@ -109,8 +91,7 @@ void AnswerAlreadyListed(const QString &ipAddress, const QString &localAddress)
 bool DeleteServerByIP(const QString &ipAddress)
 {
     return TrapWith(DescribedFailure(kDeleteFailed), [&] {
-        DeleteServer(ipAddress);
-        SaveOwnSetting(QStringLiteral("PostServerPosted"), kFalse);
+        RemoveServerAt(ipAddress);
         MsgBox(QStringLiteral("Removed your Server from the DB Server List"));
     });
 }
@@ -118,11 +99,8 @@ bool DeleteServerByIP(const QString &ipAddress)
 bool DeleteServerFromDB()
 {
     return TrapWith(DescribedFailure(kDeleteFailed), [] {
-        const PostedServer posted;
-        DeleteServerPWed(posted.ip, posted.password, posted.source);
-        SaveOwnSetting(QStringLiteral("PostServerPosted"), kFalse);
-        MsgBox(QStringLiteral("Your Server has been succussfully removed from the DB Server List"), MsgButtons::OK,
-               MsgIcon::None, QStringLiteral("Server Removed"));
+        RemoveStoredServer();
+        MsgBox(kRemovedMessage, MsgButtons::OK, MsgIcon::None, QStringLiteral("Server Removed"));
         if (gMain)
             gMain->SetPostedState(false);
     });
@@ -130,8 +108,5 @@ bool DeleteServerFromDB()
 
 bool UpdateServerFromDB()
 {
-    return TrapWith(DescribedFailure(kUpdateFailed), [] {
-        const PostedServer posted;
-        UpdateServer(posted.ip, posted.password, posted.source);
-    });
+    return TrapWith(DescribedFailure(kUpdateFailed), [] { AnnounceStoredServer(); });
 }

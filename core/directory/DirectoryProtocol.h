@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/directory/DirectoryClient.h"
+#include "core/directory/PostedServer.h"
 
 #include <QList>
 #include <QString>
@@ -14,17 +15,6 @@
 // The server list's query: the current entries of a game, or nothing after showing
 // "Could not make connection to Database" and the error number.
 std::optional<QList<DbServerRow>> GetDBServerRows(const QString &gametype);
-
-// What the Post Server dialog typed.
-struct PostRequest {
-    QString serverName;
-    QString gametype;
-    QString ipAddress;
-    QString port;
-    QString mods;
-    QString connectionType;
-    QString serverKey;
-};
 
 enum class PostResult {
     Posted,        // settings written, success shown, the main window switched to "Remove Server"

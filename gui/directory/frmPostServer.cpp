@@ -69,37 +69,33 @@ void frmPostServer::Form_Load()
             SetProgramIcon(this);
             txtPort->setText(kDefaultPort);
             txtIPAddress->setText(LocalIPAddress());
-            cboConnection->addItems({QStringLiteral("28.8K"), QStringLiteral("56K"), QStringLiteral("ISDN"),
-                                     QStringLiteral("Cable"), QStringLiteral("DSL"), QStringLiteral("T1"),
-                                     QStringLiteral("T3")});
+            cboConnection->addItems(kConnectionTypes);
             cboConnection->setCurrentIndex(0);
         });
 }
 
-QLineEdit *frmPostServer::FirstEmptyField(QString &message) const
+PostRequest frmPostServer::Request() const
 {
-    const std::pair<QLineEdit *, const char *> required[] = {
-        {txtServerKey, "Please enter a Password so you can remove this Server at a later time"},
-        {txtServerName, "Please enter a ServerName"},
-        {txtIPAddress, "Please enter a IPAddress"},
-        {txtPort, "Please enter a Port"},
-    };
-    for (const auto &[field, text] : required) {
-        // Blanks count as content: only a field with no character at all is empty.
-        if (field->text().isEmpty()) {
-            message = QString::fromLatin1(text);
-            return field;
-        }
+    return {txtServerName->text(),        gGameType,           txtIPAddress->text(), txtPort->text(), txtMods->text(),
+            cboConnection->currentText(), txtServerKey->text()};
+}
+
+QLineEdit *frmPostServer::Field(PostField field) const
+{
+    switch (field) {
+    case PostField::ServerKey: return txtServerKey;
+    case PostField::ServerName: return txtServerName;
+    case PostField::IPAddress: return txtIPAddress;
+    case PostField::Port: return txtPort;
     }
     return nullptr;
 }
 
 void frmPostServer::cmdPostServer_Click()
 {
-    QString message;
-    if (QLineEdit *empty = FirstEmptyField(message)) {
-        MsgBox(message);
-        empty->setFocus();
+    if (const auto empty = FirstEmptyPostField(Request())) {
+        MsgBox(empty->message);
+        Field(empty->field)->setFocus();
         return;
     }
     PostServer();
@@ -107,10 +103,7 @@ void frmPostServer::cmdPostServer_Click()
 
 void frmPostServer::PostServer()
 {
-    const PostRequest request{txtServerName->text(), gGameType,       txtIPAddress->text(),
-                              txtPort->text(),       txtMods->text(), cboConnection->currentText(),
-                              txtServerKey->text()};
-    switch (::PostServer(request)) {
+    switch (::PostServer(Request())) {
     case PostResult::Posted: accept(); break;
     case PostResult::AlreadyListed: AnswerAlreadyListed(txtIPAddress->text(), LocalIPAddress()); break;
     case PostResult::Failed: break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/directory/PostedServer.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -37,7 +39,8 @@ public:
 
 private:
     void BuildControls();
-    // The first required field that holds nothing, with its message; null when all are filled.
-    QLineEdit *FirstEmptyField(QString &message) const;
+    // The fields as the directory gets them, the current game included.
+    PostRequest Request() const;
+    QLineEdit *Field(PostField field) const;
     void PostServer();
 };

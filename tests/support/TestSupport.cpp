@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QtEndian>
 
 ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
@@ -65,4 +66,17 @@ QByteArray PeHeader(quint16 machine, quint32 offset, const QByteArray &signature
     char field[2];
     qToLittleEndian(machine, field);
     return bytes + signature + QByteArray(field, 2) + QByteArray(64, '\0');
+}
+
+ProgramRun RunProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    ProgramRun run;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }

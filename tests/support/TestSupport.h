@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -54,3 +55,13 @@ QByteArray ReadTestFile(const QString &path);
 // The headers of a PE file for that machine (0x014C x86, 0x8664 x86-64), with the PE signature
 // at offset, or another signature in its place.
 QByteArray PeHeader(quint16 machine, quint32 offset = 0x80, const QByteArray &signature = QByteArray("PE\0\0", 4));
+
+// What a program run as a child process did: its exit status (-1 when it crashed or did not end
+// within a minute) and its output, read as UTF-8.
+struct ProgramRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+ProgramRun RunProgram(const QString &program, const QStringList &args,
+                      const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());

@@ -7,25 +7,13 @@
 // Runs the built skirmdeck-reg against a temporary hive.
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = ProgramRun;
 
 Run reg(const TempHive &hive, const QStringList &args)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SKIRMDECK_REGISTRY", hive.path());
-    process.setProcessEnvironment(env);
-    process.start(SKIRMDECK_REG_BIN, args);
-    Run run;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return RunProgram(SKIRMDECK_REG_BIN, args, env);
 }
 
 const QString kKey = "HKLM\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD";

@@ -1,0 +1,150 @@
+#include "core/directory/PostedServer.h"
+#include "core/state/AppState.h"
+#include "tests/core/directory/DirectoryTestSupport.h"
+#include "tests/support/ProgramState.h"
+#include "tests/support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+// skirmdeck-dir run as the built program, without any display, on a test hive: against the
+// embedded directory and the test PostgreSQL.
+namespace {
+
+using Run = ProgramRun;
+
+Run Dir(const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    return RunProgram(SKIRMDECK_DIR_BIN, args, env);
+}
+
+const QString kRB6 = QStringLiteral("Rainbow Six");
+const QString kOwn = QStringLiteral("198.51.100.20");
+const QString kOther = QStringLiteral("198.51.100.21");
+
+QStringList PostArgs(const QString &name, const QString &address, const QString &key, const QString &mods)
+{
+    return {"post", "--name", name, "--address",    address, "--port", "2346", "--mods",
+            mods,   "--key",  key,  "--connection", "DSL",   "--game", kRB6};
+}
+
+// The four settings a post writes, as the child left them in the hive.
+QStringList PostSettings(DirectorySandbox &sandbox)
+{
+    ReleaseRegUtil();
+    QStringList values;
+    for (const char *name : {"PostServerIP", "PostServerPassWord", "PostServerSource", "PostServerPosted"})
+        values.append(sandbox.setting(QString::fromLatin1(name)));
+    return values;
+}
+
+// A failure: status 1 and one line on standard error that names the cause.
+bool FailedWith(const Run &run, const QString &cause)
+{
+    return run.status == 1 && run.out.isEmpty() && run.err.startsWith("skirmdeck-dir: ") && run.err.count('\n') == 1 &&
+           run.err.endsWith('\n') && run.err.contains(cause);
+}
+
+} // namespace
+
+class TestDirTool : public IsolatedTest {
+    Q_OBJECT
+
+private slots:
+    void postListAnnounceRemove_data()
+    {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("embedded") << false;
+        QTest::newRow("PostgreSQL") << true;
+    }
+
+    void postListAnnounceRemove()
+    {
+        QFETCH(bool, postgres);
+        DirectorySandbox sandbox;
+        if (postgres) {
+            QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
+            sandbox.usePostgres();
+        }
+        QCOMPARE(Dir(PostArgs("Bravo", kOther, "b", "")).status, 0);
+        const Run posted = Dir(PostArgs("Caf\u00e9 One", kOwn, "k1", "a\\b"));
+        QCOMPARE(posted.status, 0);
+        QCOMPARE(posted.out, kPostedMessage + '\n');
+        const QStringList remembered = {kOwn, "k1", kOwn, "True"};
+        QCOMPARE(PostSettings(sandbox), remembered);
+        // The address is taken: the directory's refusal on one line, the settings as they were.
+        QVERIFY(FailedWith(Dir(PostArgs("Thief", kOwn, "k2", "")), "ALREADYLISTED"));
+        QCOMPARE(PostSettings(sandbox), remembered);
+
+        // Newest first, in each format.
+        QCOMPARE(Dir({"list", kRB6}).out, QString("Caf\u00e9 One  198.51.100.20  2346  a\\b\n"
+                                                  "Bravo     198.51.100.21  2346\n"));
+        QCOMPARE(Dir({"list", kRB6, "--format", "tsv"}).out,
+                 QString("Caf\u00e9 One\t198.51.100.20\t2346\ta\\\\b\nBravo\t198.51.100.21\t2346\t\n"));
+        const Run json = Dir({"list", kRB6, "--format", "json"});
+        QCOMPARE(json.out.count('\n'), 4);
+        const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(
+            entries[0].toObject(),
+            (QJsonObject{{"ServerName", "Caf\u00e9 One"}, {"IPAddress", kOwn}, {"Port", "2346"}, {"Mods", "a\\b"}}));
+        QCOMPARE(Dir({"list", "Rogue Spear", "--format", "json"}).out, QString("[]\n"));
+
+        const Run announced = Dir({"announce"});
+        QCOMPARE(announced.status, 0);
+        QCOMPARE(announced.out + announced.err, QString());
+        const Run removed = Dir({"remove"});
+        QCOMPARE(removed.status, 0);
+        QCOMPARE(removed.out, kRemovedMessage + '\n');
+        QCOMPARE(PostSettings(sandbox).last(), QString("False"));
+        QCOMPARE(Dir({"list", kRB6, "--format", "tsv"}).out, QString("Bravo\t198.51.100.21\t2346\t\n"));
+
+        QVERIFY(FailedWith(Dir({"announce"}), "no posted server to announce"));
+        QVERIFY(FailedWith(Dir({"remove"}), "no posted server to remove"));
+        // Remembered as posted, but the entry is gone: nothing was refreshed.
+        ReleaseRegUtil();
+        sandbox.setSetting("PostServerPosted", "True");
+        QVERIFY(FailedWith(Dir({"announce"}), "lists no server at '198.51.100.20'"));
+    }
+
+    void usageAndDirectoryErrors()
+    {
+        DirectorySandbox sandbox;
+        const QList<std::pair<QStringList, QString>> usage = {
+            {{}, "a command is needed"},
+            {{"frob"}, "unknown command 'frob'"},
+            {{"list"}, "one game is needed"},
+            {{"list", "Doom"}, "unknown game 'Doom'"},
+            {{"list", "Rogue Spear", "--format", "xml"}, "--format: text, tsv or json"},
+            {{"post", "--name", "n", "--address", "a", "--port", "1"}, "Please enter a Password"},
+            {{"post", "--name", "n", "--address", "a", "--key", "k"}, "Please enter a Port"},
+            {{"post", "--name", "n", "--address", "a", "--port", "1", "--key", "k", "--connection", "9600"},
+             "--connection: one of 28.8K, 56K, ISDN, Cable, DSL, T1, T3"},
+            {{"announce", "now"}, "unexpected argument 'now'"},
+            {{"remove", "--force"}, "Unknown option 'force'"},
+        };
+        for (const auto &[args, message] : usage) {
+            const Run run = Dir(args);
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.err.startsWith("skirmdeck-dir: ") && run.err.contains(message), qPrintable(run.err));
+        }
+        const Run help = Dir({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.contains("announce") && help.out.contains("--registry <file>"));
+        QVERIFY(Dir({"--version"}).out.startsWith("skirmdeck-dir "));
+
+        // A directory that cannot be reached: the driver's message on one line; nothing is remembered.
+        sandbox.setSetting("DirectoryConnection", testpg::ConnectionString(ClosedLoopbackPort()));
+        QVERIFY(FailedWith(Dir({"list", "Rogue Spear"}), "Connection refused"));
+        QVERIFY(FailedWith(Dir(PostArgs("n", kOwn, "k", "")), "(error -2147467259)"));
+        QCOMPARE(PostSettings(sandbox), QStringList({"", "", "", ""}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDirTool)
+#include "test_dir_tool.moc"

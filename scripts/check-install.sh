@@ -2,7 +2,9 @@
 # Checks what an installation gives, from a configured and built build folder (default: build):
 # `cmake --install` into a temporary DESTDIR (desktop entry, metainfo, icons, manual pages, the
 # installed programs, --start-dir), then `cpack -G DEB` (control fields, contents, the unpacked
-# programs, the maintainer scripts' ODBC registration against a private odbcinst.ini).
+# programs, lintian, the maintainer scripts' ODBC registration against a private odbcinst.ini).
+# The programs are those of SKIRMDECK_PROGRAMS (dist/CMakeLists.txt), each in PREFIX/games
+# with a manual page in section 6, and each answers --version with the release.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -17,6 +19,9 @@ fail() {
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 app_id=$(cache SKIRMDECK_APP_ID)
 version=$(cache CMAKE_PROJECT_VERSION)
+programs=$(cache SKIRMDECK_PROGRAMS | tr ';' ' ')
+gamesdir=$(cache SKIRMDECK_INSTALL_GAMESDIR)
+[ -n "$programs" ] && [ -n "$gamesdir" ] || fail "$build was configured without the program list"
 
 # Width and height of a PNG, from its IHDR chunk.
 png_size() {
@@ -26,23 +31,21 @@ png_size() {
 
 # The files every installation holds, relative to the prefix.
 expected_files() {
-    echo bin/skirmdeck bin/skirmdeck-reg
+    for program in $programs; do echo "$gamesdir/$program" "share/man/man6/$program.6.gz"; done
     echo "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
     for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/skirmdeck.png"; done
-    echo share/man/man1/skirmdeck.1 share/man/man1/skirmdeck-reg.1
-    echo bin/skirmdeck-dir share/man/man1/skirmdeck-dir.1
     echo share/skirmdeck/postgresql.sql share/skirmdeck/sqlserver.sql share/skirmdeck/register-sql-server-driver.sh
     echo share/doc/skirmdeck/README.md share/doc/skirmdeck/LICENSE share/doc/skirmdeck/copyright
-    echo share/doc/skirmdeck/directory-server.md
+    echo share/doc/skirmdeck/changelog.gz share/doc/skirmdeck/directory-server.md
 }
 
 # The installed programs start: version and help.
 check_programs() {
     local bin=$1
-    "$bin/skirmdeck" --version | grep -qF "$version" || fail "$bin/skirmdeck --version does not give $version"
-    "$bin/skirmdeck-reg" --version | grep -qF "$version" || fail "$bin/skirmdeck-reg --version does not give $version"
+    for program in $programs; do
+        "$bin/$program" --version | grep -qF "$version" || fail "$bin/$program --version does not give $version"
+    done
     "$bin/skirmdeck-reg" '/?' | grep -q '^Usage:' || fail "$bin/skirmdeck-reg /? gives no usage"
-    "$bin/skirmdeck-dir" --version | grep -qF "$version" || fail "$bin/skirmdeck-dir --version does not give $version"
 }
 
 echo "== cmake --install into a temporary DESTDIR"
@@ -57,16 +60,20 @@ for size in 16 32 48 64 128 256; do
     got=$(png_size "$dest/share/icons/hicolor/${size}x${size}/apps/skirmdeck.png") || fail "icon $size is not a PNG"
     [ "$got" = "$size $size" ] || fail "icon ${size}x${size} is $got"
 done
-for page in skirmdeck skirmdeck-reg skirmdeck-dir; do
-    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$dest/share/man/man1/$page.1" 2>&1 >/dev/null)
+for page in $programs; do
+    file=$dest/share/man/man6/$page.6.gz
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
+    zcat "$file" | grep -qE "^\.TH [^ ]+ 6 " || fail "the page of $page is not in section 6"
 done
-check_programs "$dest/bin"
+[ -z "$(find "$dest/share/man" -type f ! -name '*.gz')" ] || fail "uncompressed manual pages installed"
+[ -z "$(find "$dest" -path "$dest/bin/*")" ] || fail "programs installed in bin, not in $gamesdir"
+check_programs "$dest/$gamesdir"
 
 echo "== --start-dir"
 # A missing folder is made and the program runs there (until the check ends it).
 set +e
-SKIRMDECK_REGISTRY="$work/system.reg" timeout 5 "$dest/bin/skirmdeck" --start-dir "$work/start/deep" >/dev/null 2>&1
+SKIRMDECK_REGISTRY="$work/system.reg" timeout 5 "$dest/$gamesdir/skirmdeck" --start-dir "$work/start/deep" >/dev/null 2>&1
 status=$?
 set -e
 [ "$status" -eq 124 ] || fail "skirmdeck --start-dir ended with status $status"
@@ -74,7 +81,7 @@ set -e
 # A folder that cannot be made: a message naming it, status 2, no window.
 : >"$work/plain-file"
 set +e
-message=$(timeout 5 "$dest/bin/skirmdeck" --start-dir "$work/plain-file/favourites" 2>&1 >/dev/null)
+message=$(timeout 5 "$dest/$gamesdir/skirmdeck" --start-dir "$work/plain-file/favourites" 2>&1 >/dev/null)
 status=$?
 set -e
 [ "$status" -eq 2 ] || fail "an impossible --start-dir gave status $status"
@@ -93,7 +100,23 @@ done
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for f in $(expected_files); do grep -qx "./usr/$f" <<<"$contents" || fail "the package lacks /usr/$f"; done
 dpkg-deb -x "$deb" "$work/root"
-check_programs "$work/root/usr/bin"
+check_programs "$work/root/usr/$gamesdir"
+
+echo "== lintian"
+# No error and no warning; of the informational tags (shown with --pedantic), none about
+# hardening.
+command -v lintian >/dev/null || fail "lintian is not installed: bash scripts/install-deps.sh"
+set +e
+findings=$(lintian --display-info --pedantic "$deb" 2>&1)
+status=$?
+findings=$(grep -v '^running with root privileges is not recommended' <<<"$findings" || true)
+set -e
+# 0: no error, 1: errors found, anything else: lintian itself failed.
+[ "$status" -le 1 ] || fail "lintian could not check $(basename "$deb") (status $status): $findings"
+[ -z "$findings" ] || echo "$findings"
+if grep -qE '^(E|W): |hardening-no-' <<<"$findings"; then
+    fail "lintian found errors, warnings or missing hardening in $(basename "$deb")"
+fi
 
 echo "== maintainer scripts: the \"SQL Server\" ODBC name"
 dpkg-deb -e "$deb" "$work/control"

@@ -79,3 +79,22 @@ QByteArray RunWine(const QString &prefix, const QString &program, const QStringL
 }
 
 QByteArray WineStarts::lastImport() const { return ReadTestFile(m_dir.filePath(QStringLiteral("last.reg"))); }
+
+bool WineRuns64Bit(const QString &wineProgram)
+{
+    const QString wrapper = QFileInfo(wineProgram).canonicalFilePath();
+    const QDir loaders(QFileInfo(wrapper).absolutePath() + QStringLiteral("/../lib/wine"));
+    if (QFileInfo(loaders.filePath(QStringLiteral("wine64"))).isExecutable())
+        return true;
+    return !QFileInfo::exists(loaders.filePath(QStringLiteral("wine")));
+}
+
+QString PrefixArch(const QString &prefix)
+{
+    const QList<QByteArray> lines = ReadTestFile(prefix + QStringLiteral("/system.reg")).split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("#arch="))
+            return QString::fromLatin1(line.mid(6).trimmed());
+    }
+    return QString();
+}

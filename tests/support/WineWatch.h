@@ -47,3 +47,12 @@ private:
 // Runs a Wine program (or wineserver) in the prefix, without a display, and waits for it;
 // returns its standard output. *status: its exit code, or -1 when it did not end normally.
 QByteArray RunWine(const QString &prefix, const QString &program, const QStringList &args, int *status = nullptr);
+
+// Whether the wine program at this path can start 64-bit programs, told before any prefix is
+// made: Debian's wrapper finds the 64-bit loader at lib/wine/wine64 (package wine64) beside
+// lib/wine/wine (package wine32); a Debian Wine with the 32-bit loader alone makes only win32
+// prefixes. Any other installation is taken to manage (its prefix's arch then tells).
+bool WineRuns64Bit(const QString &wineProgram);
+
+// The "#arch=" of the prefix's system.reg ("win32" or "win64"), or "" when it has none.
+QString PrefixArch(const QString &prefix);

@@ -124,7 +124,9 @@ mkdir -p "$logs"
 planted=
 restore() {
     if [[ -n $planted ]]; then
-        cp -p "$logs/original" "$scratch/$planted"
+        # A new time, so the build puts the unchanged object back.
+        cp "$logs/original" "$scratch/$planted"
+        touch "$scratch/$planted"
         planted=
     fi
 }
@@ -139,13 +141,13 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-# Copy the tracked files; a file already there and equal keeps its time, so the build stays
-# incremental when the folder is reused.
+# Copy the tracked files. A file already there and equal is left alone, so a reused folder builds
+# little; a copied one gets a new time, so the build never keeps an object older than its source.
 (cd "$root" && git ls-files -z) | while IFS= read -r -d '' f; do
     [[ -f $root/$f ]] || continue
     if ! cmp -s "$root/$f" "$scratch/$f"; then
         mkdir -p "$(dirname "$scratch/$f")"
-        cp -p "$root/$f" "$scratch/$f"
+        cp "$root/$f" "$scratch/$f"
     fi
 done
 
@@ -170,15 +172,21 @@ fi
 run_tests() { # pattern log
     (cd "$build" && ctest -R "$1" -j"$jobs" --timeout "$timeout" --output-on-failure) >"$2" 2>&1
 }
-count_tests() {
-    (cd "$build" && ctest -N -R "$1") | sed -n 's/^Total Tests: //p'
+# The names of the tests a pattern selects (ctest's own regex has too few groups to join the
+# patterns into one).
+test_names() {
+    (cd "$build" && ctest -N -R "$1") | sed -n 's/^ *Test *#[0-9]*: //p'
 }
 
 if ((baseline)); then
-    union=$(for i in "${chosen[@]}"; do printf '%s\n' "${patterns[i]}"; done | sort -u | paste -sd'|')
-    echo "baseline: the chosen faults' tests without any fault"
+    union=$(for i in "${chosen[@]}"; do test_names "${patterns[i]}"; done | sort -u | paste -sd'|')
+    if [[ -z $union ]]; then
+        echo "check-mutants: the chosen patterns name no test" >&2
+        exit 2
+    fi
+    echo "baseline: the chosen faults' tests without any fault: ${union//|/ }"
     t0=$(date +%s)
-    if ! run_tests "$union" "$logs/baseline.log"; then
+    if ! run_tests "^($union)\$" "$logs/baseline.log" || ! grep -q '100% tests passed' "$logs/baseline.log"; then
         grep -E '^\s*[0-9]+ - |tests passed' "$logs/baseline.log" >&2 || true
         echo "check-mutants: the tests fail without any fault, see $logs/baseline.log" >&2
         exit 2
@@ -205,7 +213,7 @@ for i in "${chosen[@]}"; do
             status=stale
         elif ((occurrences > 1)); then
             status=ambiguous
-        elif [[ $(count_tests "${patterns[i]}") == 0 || -z $(count_tests "${patterns[i]}") ]]; then
+        elif [[ -z $(test_names "${patterns[i]}") ]]; then
             status=notests
         fi
     fi

@@ -6,12 +6,6 @@
 // version, usage errors before any window, and the settings file both of them then use.
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 // Never a display: the Qt platform is named on the command line where a window must open, which also
 // proves Qt's own options pass the program's own reading of the command line.
 QProcessEnvironment Environment(const QString &home)
@@ -22,19 +16,6 @@ QProcessEnvironment Environment(const QString &home)
     env.insert("HOME", home);
     env.insert("XDG_DATA_HOME", home + "/data");
     return env;
-}
-
-Run Start(const QString &program, const QStringList &args, const QString &home)
-{
-    QProcess process;
-    process.setProcessEnvironment(Environment(home));
-    process.start(program, args);
-    Run run;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        run.status = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
 }
 
 } // namespace
@@ -99,7 +80,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, output);
         QFETCH(QString, errors);
-        const Run run = Start(program, arguments, m_home.path());
+        const ProgramRun run = RunProgram(program, arguments, Environment(m_home.path()));
         QCOMPARE(run.status, status);
         const auto matches = [](const QString &pattern, const QString &text) {
             return QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption).match(text).hasMatch();
@@ -113,7 +94,8 @@ private slots:
     {
         const QString hive = m_home.filePath(".wine/system.reg");
         QVERIFY(QDir(m_home.path()).mkpath(".wine") && WriteTestFile(hive, HiveHeader(false)));
-        const Run add = Start(SKIRMDECK_REG_BIN, {"add", "HKLM\\SOFTWARE\\Test", "/v", "X", "/d", "y"}, m_home.path());
+        const ProgramRun add = RunProgram(SKIRMDECK_REG_BIN, {"add", "HKLM\\SOFTWARE\\Test", "/v", "X", "/d", "y"},
+                                          Environment(m_home.path()));
         QCOMPARE(add.status, 0);
         QVERIFY(ReadTestFile(hive).contains("\n[SOFTWARE\\\\Test] "));
 

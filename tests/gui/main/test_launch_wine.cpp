@@ -28,29 +28,24 @@ const char kGameSource[] = R"(#include <windows.h>
 int main(void)
 {
     char folder[MAX_PATH];
-    FILE *f;
+    FILE *f = fopen("launch.txt", "wb");
     GetCurrentDirectoryA(MAX_PATH, folder);
-    f = fopen("launch.tmp", "wb");
-    if (!f)
-        return 1;
-    fprintf(f, "%s\n%s\n", folder, GetCommandLineA());
-    fclose(f);
-    return MoveFileA("launch.tmp", "launch.txt") ? 0 : 1;
+    return !f || fprintf(f, "%s\n%s\n", folder, GetCommandLineA()) < 0 || fclose(f) != 0;
 }
 )";
 
 const QString kRSFolder = QStringLiteral("C:\\Games\\Rogue Spear");
 const QString kRB6Folder = QStringLiteral("C:\\Games\\Rainbow Six");
 
-// The stand-in game built by that compiler, or "" when it is missing or fails.
-QString buildGame(const QDir &dir, const QString &compiler)
+// The stand-in game built by that compiler, or nothing when it is missing or fails.
+QByteArray buildGame(const QDir &dir, const QString &compiler)
 {
     if (QStandardPaths::findExecutable(compiler).isEmpty() || !WriteTestFile(dir.filePath("game.c"), kGameSource))
-        return QString();
+        return QByteArray();
     const QString output = dir.filePath(compiler + ".exe");
     QProcess cc;
     cc.start(compiler, {"-O", "-o", output, dir.filePath("game.c")});
-    return cc.waitForFinished(120000) && cc.exitCode() == 0 ? output : QString();
+    return cc.waitForFinished(120000) && cc.exitCode() == 0 ? ReadTestFile(output) : QByteArray();
 }
 
 // The prefix holding the settings file, with Rogue Spear and Rainbow Six under C:\Games.
@@ -58,9 +53,6 @@ struct PrefixInstall {
     TempHive hive;
     QDir prefix{hive.dir()};
     ScriptedMessageBox boxes;
-    QByteArray savedPath = qgetenv("PATH");
-
-    ~PrefixInstall() { qputenv("PATH", savedPath); }
 
     QString gameFolder(const QString &windowsFolder) const
     {
@@ -78,8 +70,33 @@ struct PrefixInstall {
                WriteTestFile(gameFolder(kRB6Folder) + "/rainbowsix.exe", game64) &&
                WriteTestFile(gameFolder(kRB6Folder) + "/RainbowSixMP.exe", game64);
     }
+};
 
-    void putOnPath(const QString &folder) { qputenv("PATH", folder.toLocal8Bit() + ':' + savedPath); }
+// Starts the game as a child of the test, so that a launch is waited for until the game ends
+// instead of until a file appears that a failed launch never writes.
+class GameStarter : public ProcessStarter {
+public:
+    Q_DISABLE_COPY(GameStarter)
+    GameStarter() : m_previous(setProcessStarter(this)) {}
+    ~GameStarter() override { setProcessStarter(m_previous); }
+
+    bool start(const ProcessRequest &request) override
+    {
+        ++starts;
+        game.setProgram(request.program);
+        game.setArguments(request.arguments);
+        game.setWorkingDirectory(request.workingFolder);
+        game.setProcessEnvironment(request.environment);
+        game.setStandardInputFile(QProcess::nullDevice());
+        game.start();
+        return game.waitForStarted();
+    }
+
+    QProcess game;
+    int starts = 0;
+
+private:
+    ProcessStarter *m_previous;
 };
 
 // Types the address into the main window and presses Join, as a player does.
@@ -90,25 +107,21 @@ void join(frmMain &w)
     ClickOn(w.cmdJoin);
 }
 
-// The stand-in game ran in that Windows folder, from there, with the join arguments.
-void expectLaunch(const PrefixInstall &install, const QString &folder, const QString &executable)
+// The launch started one game, which ran in that Windows folder with the join arguments. A
+// Wine slow to start a program in a fresh prefix is waited for, a game that hangs is not.
+void expectLaunch(const PrefixInstall &install, GameStarter &starter, int starts, const QString &folder,
+                  const QString &executable)
 {
-    const QStringList lines = WaitForLines(install.gameFolder(folder) + "/launch.txt", 240000);
+    QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
+    QCOMPARE(starter.starts, starts);
+    QVERIFY(QTest::qWaitFor([&] { return starter.game.state() == QProcess::NotRunning; }, 240000));
+    QCOMPARE(starter.game.exitCode(), 0);
+    const QStringList lines =
+        QString::fromLocal8Bit(ReadTestFile(install.gameFolder(folder) + "/launch.txt")).split('\n');
     QCOMPARE(lines.value(0), folder);
     QVERIFY2(lines.value(1).contains(folder + "\\" + executable, Qt::CaseInsensitive) &&
                  lines.value(1).endsWith(" -client 127.0.0.1 2346"),
              qPrintable(lines.value(1)));
-}
-
-// A program of Wine (wineboot, wineserver) in the prefix, waited for.
-int runWine(const QString &prefix, const QString &program, const QStringList &args)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("WINEPREFIX", prefix);
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 } // namespace
@@ -128,8 +141,8 @@ private slots:
         const bool runs32 = WineRuns32Bit(wine);
         if (!runs32 && !WineRuns64Bit(wine))
             QSKIP("this Wine has neither loader (wine32:i386, wine64)");
-        const QString game32 = buildGame(QDir(m_build.path()), "i686-w64-mingw32-gcc");
-        const QString game64 = buildGame(QDir(m_build.path()), "x86_64-w64-mingw32-gcc");
+        const QByteArray game32 = buildGame(QDir(m_build.path()), "i686-w64-mingw32-gcc");
+        const QByteArray game64 = buildGame(QDir(m_build.path()), "x86_64-w64-mingw32-gcc");
         if (game32.isEmpty() || game64.isEmpty())
             QSKIP("the mingw-w64 compilers (Debian package gcc-mingw-w64) are not installed");
         // Quiet, and no downloads of Wine's Mono or Gecko into the fresh prefix.
@@ -139,30 +152,32 @@ private slots:
         PrefixInstall install;
         const QString prefix = install.prefix.path();
         // The games leave Wine's server running; it must end before the prefix goes.
-        const auto stopServer = qScopeGuard([&] { runWine(prefix, "wineserver", {"-k"}); });
-        QCOMPARE(runWine(prefix, "wine", {"wineboot", "-i"}), 0);
-        runWine(prefix, "wineserver", {"-w"});
+        const auto stopServer = qScopeGuard([&] { RunWine(prefix, "wineserver", {"-k"}); });
+        int status = -1;
+        RunWine(prefix, "wine", {"wineboot", "-i"}, &status);
+        QCOMPARE(status, 0);
+        RunWine(prefix, "wineserver", {"-w"});
         // Only a win64 prefix, which Wine makes when it has its 64-bit loader, runs the 64-bit game.
         const QString arch = PrefixArch(prefix);
         QVERIFY2(arch == "win32" || arch == "win64", qPrintable("#arch=" + arch));
         const bool runs64 = arch == "win64";
-        QFile read32(game32), read64(game64);
-        QVERIFY(read32.open(QIODevice::ReadOnly) && read64.open(QIODevice::ReadOnly));
-        QVERIFY(install.installGames(read32.readAll(), read64.readAll()));
+        QVERIFY(install.installGames(game32, game64));
 
+        GameStarter starter;
         frmMain w;
         w.show();
         if (runs32) {
             join(w);
-            expectLaunch(install, kRSFolder, "roguespear.exe");
+            expectLaunch(install, starter, 1, kRSFolder, "roguespear.exe");
+            if (QTest::currentTestFailed())
+                return;
         }
         if (runs64) {
             QTest::keyClick(w.cboGameType, Qt::Key_End);
             QCOMPARE(gGameType, kEagleWatch);
             join(w);
-            expectLaunch(install, kRB6Folder, "RainbowSixMP.exe");
+            expectLaunch(install, starter, runs32 ? 2 : 1, kRB6Folder, "RainbowSixMP.exe");
         }
-        QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
         if (!runs32)
             QSKIP("this Wine has no 32-bit loader (wine32:i386): only the 64-bit game was started");
         if (!runs64)
@@ -187,7 +202,7 @@ private slots:
             "#!/bin/sh\nlog=\"$(dirname \"$0\")/wine.log\"\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; "
             "done; printf '%s\\n' \"$WINEPREFIX\" \"$(pwd)\"; } > \"$log.tmp\"\nmv \"$log.tmp\" \"$log\"\n",
             true));
-        install.putOnPath(wineDir.filePath("bin"));
+        const ScopedEnv path("PATH", QFile::encodeName(wineDir.filePath("bin")) + ':' + qgetenv("PATH"));
         RecordingStarter starter;
         frmMain w;
         w.show();

@@ -2,6 +2,7 @@
 #include "core/state/AppState.h"
 #include "gui/main/frmMain.h"
 #include "core/net/SocketControl.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -12,15 +13,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QUdpSocket>
+
+#include <functional>
 
 namespace {
 
 // No game is installed in these tests: start-up says so once.
 const QStringList kNotInstalled{"Rogue Spear is not installed!"};
-
-// A short time-out, so that each check is quick.
-QByteArray quickHive() { return HiveHeader() + HiveSection(kRedStormKey, {{"SocketTimeOut", "600"}}); }
 
 bool lampIsGreen(const frmMain &w)
 {
@@ -28,11 +27,24 @@ bool lampIsGreen(const frmMain &w)
     return !green.isNull() && w.imgStatus->pixmap().toImage() == green;
 }
 
-// A game server stand-in on its own port of 127.0.0.1.
-struct Responder {
-    QUdpSocket socket;
-    Responder() { socket.bind(QHostAddress::LocalHost, 0); }
-    QString port() const { return QString::number(socket.localPort()); }
+// Runs step once the window's probe wait has begun, however long the steps before it take.
+void duringWait(frmMain &w, const std::function<void()> &step)
+{
+    QTimer::singleShot(0, &w, [&w, step] { w.SocketTimer->isActive() ? step() : duringWait(w, step); });
+}
+
+// The window on a hive with a short time-out, so that each check is quick.
+struct QuickWindow {
+    TempHive hive{HiveHeader() + HiveSection(kRedStormKey, {{"SocketTimeOut", "600"}})};
+    ScriptedMessageBox boxes;
+    frmMain w;
+
+    void check(const QString &address, const QString &port)
+    {
+        TypeOver(w.txtIP, address);
+        TypeOver(w.txtPort, port);
+        ClickOn(w.cmdCheckStatus);
+    }
 };
 
 } // namespace
@@ -41,84 +53,58 @@ class TestStatusCheck : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    // The wait always lasts the whole time-out; an answer turns the lamp green during it.
+    // The wait always lasts the whole time-out; an answer turns the lamp green.
     void lampFollowsTheAnswer()
     {
         for (bool answers : {true, false}) {
-            TempHive hive(quickHive());
-            ScriptedMessageBox boxes;
-            frmMain w;
-            Responder server;
-            TypeOver(w.txtIP, "127.0.0.1 ");
-            TypeOver(w.txtPort, server.port());
-            bool greenDuringWait = false, upDuringWait = false;
+            QuickWindow window;
+            frmMain &w = window.w;
+            UdpResponder server;
             if (answers)
-                QTimer::singleShot(100, &w, [&] {
-                    server.socket.writeDatagram("hello", QHostAddress::LocalHost, w.SckServer->LocalPort());
-                });
-            QTimer::singleShot(300, &w, [&] {
-                greenDuringWait = lampIsGreen(w);
-                upDuringWait = w.StatusUp;
-            });
+                duringWait(w, [&] { server.answer(w.SckServer->LocalPort()); });
             QElapsedTimer clock;
             clock.start();
-            ClickOn(w.cmdCheckStatus);
-            const qint64 took = clock.elapsed();
-            QVERIFY2(took >= 590, qPrintable(QString::number(took)));
-            QCOMPARE(upDuringWait, answers);
-            QCOMPARE(greenDuringWait, answers);
+            window.check("127.0.0.1 ", QString::number(server.port()));
+            QVERIFY2(clock.elapsed() >= 590, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(w.StatusUp, answers);
             QCOMPARE(lampIsGreen(w), answers);
-            if (answers)
-                QVERIFY(w.lblPingTime->text().endsWith("ms"));
+            QVERIFY(w.lblPingTime->text().endsWith("ms"));
             QCOMPARE(w.txtIP->text(), "127.0.0.1");
             QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
             QVERIFY(!w.SocketTimer->isActive());
-            QCOMPARE(boxes.texts(), kNotInstalled);
+            QCOMPARE(window.boxes.texts(), kNotInstalled);
         }
     }
 
+    // An empty port box becomes the default game port, and the probe aims there.
     void emptyBoxes()
     {
-        TempHive hive(quickHive());
-        ScriptedMessageBox boxes;
-        frmMain w;
-        TypeOver(w.txtIP, "");
-        ClickOn(w.cmdCheckStatus);
-        QCOMPARE(boxes.texts(), kNotInstalled + QStringList{"No IP Address specified"});
-        // An empty port box becomes the default game port, and the probe aims there.
-        boxes.clear();
-        TypeOver(w.txtIP, "127.0.0.1");
-        TypeOver(w.txtPort, "");
-        int probedPort = 0;
-        QTimer::singleShot(50, &w, [&] { probedPort = w.SckServer->RemotePort(); });
-        ClickOn(w.cmdCheckStatus);
-        QCOMPARE(w.txtPort->text(), "2346");
-        QCOMPARE(probedPort, 2346);
-        TypeOver(w.txtPort, "port");
-        ClickOn(w.cmdCheckStatus);
-        QCOMPARE(boxes.texts(), QStringList{"Error in cmdCheckStatus_click 13 Type mismatch"});
+        QuickWindow window;
+        window.check("", "2346");
+        QCOMPARE(window.boxes.texts(), kNotInstalled + QStringList{"No IP Address specified"});
+        window.boxes.clear();
+        window.check("127.0.0.1", "");
+        QCOMPARE(window.w.txtPort->text(), "2346");
+        QCOMPARE(window.w.SckServer->RemotePort(), 2346);
+        window.check("127.0.0.1", "port");
+        QCOMPARE(window.boxes.texts(), QStringList{"Error in cmdCheckStatus_click 13 Type mismatch"});
     }
 
     void nestedCheckClosesTheOpenSocketFirst()
     {
-        TempHive hive(quickHive());
-        ScriptedMessageBox boxes;
-        frmMain w;
-        Responder first, second;
-        TypeOver(w.txtIP, "127.0.0.1");
-        TypeOver(w.txtPort, first.port());
-        int stateBeforeNested = -1, remoteDuringNested = 0;
-        QTimer::singleShot(100, &w, [&] {
+        QuickWindow window;
+        frmMain &w = window.w;
+        UdpResponder first, second;
+        int stateBeforeNested = -1;
+        duringWait(w, [&] {
             stateBeforeNested = w.SckServer->State();
-            TypeOver(w.txtPort, second.port());
-            QTimer::singleShot(100, &w, [&] { remoteDuringNested = w.SckServer->RemotePort(); });
-            ClickOn(w.cmdCheckStatus);
+            window.check("127.0.0.1", QString::number(second.port()));
         });
-        ClickOn(w.cmdCheckStatus);
+        window.check("127.0.0.1", QString::number(first.port()));
         QCOMPARE(stateBeforeNested, int(SocketControl::sckOpen));
-        QCOMPARE(QString::number(remoteDuringNested), second.port());
+        QCOMPARE(w.SckServer->RemotePort(), second.port());
         QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
-        QCOMPARE(boxes.texts(), kNotInstalled);
+        QCOMPARE(window.boxes.texts(), kNotInstalled);
     }
 };
 

@@ -132,22 +132,15 @@ private slots:
         QCOMPARE(install.boxes.texts().size(), 1);
     }
 
-    // A game that is not installed: its commands are disabled; Join and Create reached
-    // anyway warn and start nothing, Single Player starts nothing without a word.
+    // A game that is not installed: Join and Create reached with its commands disabled warn and
+    // start nothing, Single Player starts nothing without a word.
     void notInstalledGameStartsNothing()
     {
         Installation install;
-        QDir(install.games.path("RB6")).removeRecursively();
         install.hive.write(GameHive(install.games.path("RS")));
         frmMain w;
         PickFrom(w.cboGameType, kRainbowSix);
-        QCOMPARE(install.boxes.texts(), QStringList{"Rainbow Six is not installed!"});
-        for (QPushButton *command : {w.cmdJoin, w.cmdCreate, w.cmdSingle}) {
-            QVERIFY(!command->isEnabled());
-            ClickOn(command);
-        }
         install.boxes.clear();
-        TypeOver(w.txtIP, "10.0.0.5");
         w.cmdJoin_Click();
         w.cmdCreate_Click();
         w.cmdSingle_Click();
@@ -156,44 +149,50 @@ private slots:
         QVERIFY(install.starter.requests.isEmpty());
     }
 
-    // Create leaves the server list open; Join closes it as well, even when the launch failed.
-    void closeAfterLaunch()
+    // A game whose file or folder is gone: the command says so and starts nothing.
+    void missingFilesAreReported_data()
     {
-        Installation install(Values{{"UnloadOnStart", "True"}});
-        {
-            frmMain w;
-            UseEmptyFavourites(install.games.path());
-            frmServerList::Instance()->show();
-            TypeOver(w.txtPort, "2346");
-            ClickOn(w.cmdCreate);
-            QVERIFY(!w.isVisible());
-            QVERIFY(frmServerList::Existing() && frmServerList::Existing()->isVisible());
-        }
-        QFile::remove(install.games.path("RS/roguespear.exe"));
-        frmMain w;
-        TypeOver(w.txtIP, "127.0.0.1");
-        TypeOver(w.txtPort, "2346");
-        ClickOn(w.cmdJoin);
-        QCOMPARE(install.boxes.texts(), QStringList{"Error Joining Server 53 File not found"});
-        QVERIFY(!w.isVisible());
-        QTRY_VERIFY(!frmServerList::Existing() || !frmServerList::Existing()->isVisible());
+        QTest::addColumn<QString>("gone");
+        QTest::addColumn<int>("game");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("single") << "RS/roguespear.exe" << 0 << "Error in Play Single 53 File not found";
+        QTest::newRow("create") << "RS/UrbanOperations.exe" << 1 << "Error Executing Server 53 File not found";
+        QTest::newRow("join") << "RB6" << 2 << "Error Joining Server 76 Path not found";
     }
 
     void missingFilesAreReported()
     {
+        QFETCH(QString, gone);
+        QFETCH(int, game);
+        QFETCH(QString, message);
         Installation install;
         frmMain w;
-        QFile::remove(install.games.path("RS/roguespear.exe"));
-        ClickOn(w.cmdSingle);
-        QCOMPARE(install.boxes.texts(), QStringList{"Error in Play Single 53 File not found"});
-        QDir(install.games.path("RB6")).removeRecursively();
-        PickFrom(w.cboGameType, kRainbowSix);
-        install.boxes.clear();
+        QVERIFY(QFile::remove(install.games.path(gone)) || QDir(install.games.path(gone)).removeRecursively());
+        PickFrom(w.cboGameType, kGameNames[game]);
         TypeOver(w.txtIP, "1.2.3.4");
         TypeOver(w.txtPort, "1");
-        ClickOn(w.cmdJoin);
-        QCOMPARE(install.boxes.texts(), QStringList{"Error Joining Server 76 Path not found"});
+        ClickOn(message.contains("Single") ? w.cmdSingle : message.contains("Executing") ? w.cmdCreate : w.cmdJoin);
+        QCOMPARE(install.boxes.texts(), QStringList{message});
         QVERIFY(install.starter.requests.isEmpty());
+    }
+
+    // Create leaves the server list open; Join closes it as well, even when the launch failed.
+    void closeAfterLaunch()
+    {
+        Installation install(Values{{"UnloadOnStart", "True"}});
+        for (QPushButton *frmMain::*command : {&frmMain::cmdCreate, &frmMain::cmdJoin}) {
+            frmMain w;
+            UseEmptyFavourites(install.games.path());
+            frmServerList::Instance()->show();
+            TypeOver(w.txtIP, "127.0.0.1");
+            TypeOver(w.txtPort, "2346");
+            ClickOn(w.*command);
+            QVERIFY(!w.isVisible());
+            QTRY_COMPARE(frmServerList::Existing() && frmServerList::Existing()->isVisible(),
+                         command == &frmMain::cmdCreate);
+            QFile::remove(install.games.path("RS/roguespear.exe"));
+        }
+        QCOMPARE(install.boxes.texts(), QStringList{"Error Joining Server 53 File not found"});
     }
 
     void createReannouncesThePostedServer_data()

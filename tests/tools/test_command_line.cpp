@@ -44,12 +44,10 @@ private slots:
             row("--version") << program << QStringList{"--version"} << 0 << "^" + name + " \\d+\\.\\d+\\.\\d+\n$"
                              << "^$";
             // One usage line (reg's commands have a heading of their own); Qt's options only with --help-all.
-            for (const char *help : {"-h", "-?", "--help"}) {
-                row(help) << program << QStringList{help} << 0
+            row("--help") << program << QStringList{"--help"} << 0
                           << "^" + usage +
                                  "(?!.*Usage)(?=.*--registry <file>)(?=.*--prefix <folder>)(?!.*--platform).*$"
                           << "^$";
-            }
             row("--help-all") << program << QStringList{"--help-all"} << 0
                               << "^" + usage + "(?=.*--qmljsdebugger <value>)" +
                                      (program == SKIRMDECK_BIN

@@ -15,13 +15,6 @@
 
 namespace {
 
-QStringList gLaunchLog;
-void collectLaunchLog(QtMsgType, const QMessageLogContext &context, const QString &message)
-{
-    if (QByteArray(context.category) == "skirmdeck.launch")
-        gLaunchLog << message;
-}
-
 // Every game installed, two mods, the window open on the hive; boxes and starts recorded.
 struct Installation {
     GameFolders games;
@@ -31,7 +24,6 @@ struct Installation {
 
     explicit Installation(const Values &own = {})
     {
-        gLaunchLog.clear();
         for (const char *exe : {"roguespear.exe", "UrbanOperations.exe"})
             games.addGame("RS", exe);
         for (const char *exe : {"rainbowsix.exe", "RainbowSixMP.exe", "rainbowsixmp.exe"})
@@ -49,8 +41,6 @@ class TestLaunch : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qInstallMessageHandler(collectLaunchLog); }
-
     void commandLines_data()
     {
         QTest::addColumn<int>("game");
@@ -84,10 +74,12 @@ private slots:
         PickFrom(w.cboGameType, kGameNames[game]);
         TypeOver(w.txtIP, " 10.0.0.5 ");
         TypeOver(w.txtPort, "2346");
+        // The log names the command line as the classic program built it, trailing blank and all.
+        QTest::ignoreMessage(QtInfoMsg,
+                             QRegularExpression("^Starting " + QRegularExpression::escape(commandLine) + " in "));
         ClickOn(mode == "join" ? w.cmdJoin : mode == "create" ? w.cmdCreate : w.cmdSingle);
         QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
         QCOMPARE(install.starter.requests.size(), 1);
-        QVERIFY(gLaunchLog.last().contains("Starting " + commandLine + " in "));
         // The game sees the same pieces, each as one argument, started in its own folder.
         const QString folder = game < 2 ? "RS" : "RB6", executable = commandLine.section(' ', 0, 0);
         QStringList expected = commandLine.section(' ', 1).split(' ', Qt::SkipEmptyParts);

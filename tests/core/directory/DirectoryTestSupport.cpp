@@ -98,45 +98,31 @@ QString ClosedLoopbackPort()
 
 namespace {
 
-// Listens on 127.0.0.1 and pipes every connection to the test PostgreSQL from the source address.
-class RelayServer : public QTcpServer {
-public:
-    RelayServer(const QString &source, quint16 target) : m_source(source), m_target(target)
-    {
-        connect(this, &QTcpServer::newConnection, this, &RelayServer::pipeNext);
-    }
-
-private:
-    void pipeNext()
-    {
-        while (QTcpSocket *in = nextPendingConnection()) {
-            auto *out = new QTcpSocket(in);
-            out->bind(m_source);
-            // Written while still connecting, the client's first bytes wait in the socket's buffer.
-            out->connectToHost(QHostAddress::LocalHost, m_target);
-            Pipe(in, out);
-            Pipe(out, in);
-            connect(in, &QTcpSocket::disconnected, in, &QObject::deleteLater);
-        }
-    }
-
-    static void Pipe(QTcpSocket *from, QTcpSocket *to)
-    {
-        connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
-        connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
-    }
-
-    QHostAddress m_source;
-    quint16 m_target;
-};
+void Pipe(QTcpSocket *from, QTcpSocket *to)
+{
+    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+}
 
 } // namespace
 
+// The server lives in the relay's thread and pipes every connection to the test PostgreSQL from the source address.
 SourceAddressRelay::SourceAddressRelay(const QString &source)
 {
-    auto *server = new RelayServer(source, quint16(StateValue("port").toUInt()));
+    auto *server = new QTcpServer;
     server->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, server, &QObject::deleteLater);
+    QObject::connect(server, &QTcpServer::newConnection, server, [server, from = QHostAddress(source)] {
+        while (QTcpSocket *in = server->nextPendingConnection()) {
+            auto *out = new QTcpSocket(in);
+            out->bind(from);
+            // Written while still connecting, the client's first bytes wait in the socket's buffer.
+            out->connectToHost(QHostAddress::LocalHost, quint16(StateValue("port").toUInt()));
+            Pipe(in, out);
+            Pipe(out, in);
+            QObject::connect(in, &QTcpSocket::disconnected, in, &QObject::deleteLater);
+        }
+    });
     m_thread.start();
     QMetaObject::invokeMethod(
         server,

@@ -14,12 +14,12 @@
 #include "tests/support/ProgramState.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <linux/capability.h>
 #include <netinet/ip_icmp.h>
 #include <poll.h>
@@ -32,7 +32,6 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <string>
 #include <thread>
 
 namespace {
@@ -45,11 +44,10 @@ constexpr int kSlackMs = 400;              // scheduling on a busy machine, neve
 constexpr int kTimeOutMs = ModPing::kEchoTimeOutMs;
 const QRegularExpression kRoundTripText(QStringLiteral("^\\d+ms$"));
 
-void setSysctl(const char *name, const char *value)
+void setSysctl(const char *name, const QByteArray &value)
 {
-    const UniqueFd fd(::open((std::string("/proc/sys/net/ipv4/") + name).c_str(), O_WRONLY | O_CLOEXEC));
-    const auto length = static_cast<ssize_t>(std::strlen(value));
-    QVERIFY2(fd.valid() && ::write(fd.get(), value, static_cast<size_t>(length)) == length, name);
+    QFile file(QStringLiteral("/proc/sys/net/ipv4/") + name);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(value) == value.size() && file.flush(), name);
 }
 
 bool dropNetRaw()

@@ -47,18 +47,6 @@ Step Sql(Who who, const QString &sql, const QString &expect) { return {who, "sql
 
 Step Listed(const QString &game, const QString &expect) { return {Here, "ActiveServers", {game}, expect}; }
 
-void Call(const QString &procedure, const QStringList &a)
-{
-    if (procedure == "AddServer")
-        AddServer(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-    else if (procedure == "DeleteServer")
-        DeleteServer(a[0]);
-    else if (procedure == "DeleteServerPWed")
-        DeleteServerPWed(a[0], a[1], a[2]);
-    else
-        UpdateServer(a[0], a[1], a[2]);
-}
-
 QString Outcome(const Step &step, const QString &connection, const QString &embeddedPath)
 {
     if (step.call == "sql")
@@ -67,7 +55,7 @@ QString Outcome(const Step &step, const QString &connection, const QString &embe
         return InsertExpired(step.args[0], step.args[1], "key", embeddedPath) ? "ok" : "failed";
     try {
         if (step.call != "ActiveServers") {
-            Call(step.call, step.args);
+            OpenDirectory()->call(step.call, step.args, {});
             return "ok";
         }
         QStringList rows;

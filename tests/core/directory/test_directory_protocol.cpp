@@ -72,10 +72,8 @@ private slots:
         QVERIFY(DeleteServerFromDB());
         QCOMPARE(Listed(), 0);
 
-        QCOMPARE(
-            desk.shown(),
-            QStringList({"Skirmdeck [OK] Your server has been successfully added to the DB Server List",
-                         "Server Removed [OK] Your Server has been succussfully removed from the DB Server List"}));
+        QCOMPARE(desk.shown(),
+                 QStringList({"Skirmdeck [OK] " + kPostedMessage, "Server Removed [OK] " + kRemovedMessage}));
         QCOMPARE(desk.sandbox.setting("PostServerPosted"), "False");
         QCOMPARE(desk.main.postedStates, QList<bool>({true, false}));
     }

@@ -27,58 +27,65 @@ namespace testpg {
 QString ConnectionString(const QString &port, const QString &user, const QString &database)
 {
     return QStringLiteral("DRIVER={Skirmdeck Test PostgreSQL};SERVER=127.0.0.1;PORT=%1;DATABASE=%2;UID=%3")
-        .arg(port.isEmpty() ? StateValue(QStringLiteral("port")) : port, database, user);
+        .arg(port.isEmpty() ? StateValue("port") : port, database, user);
 }
 
 QString ServerMessage(const QString &description)
 {
-    static const QRegularExpression server(QStringLiteral("ERROR:\\s+([^;]*)"));
+    static const QRegularExpression server("ERROR:\\s+([^;]*)");
     const QRegularExpressionMatch match = server.match(description);
     return match.hasMatch() ? match.captured(1) : description;
 }
 
-QString Query(const QString &sql, const QString &connectionString)
+namespace {
+
+// Runs SQL text; the first value it returns goes to `value`, the server's message to `failure`.
+bool Run(const QString &sql, const QString &connectionString, QString &value, QString &failure)
 {
     OdbcConnection connection;
-    if (!connection.connect(connectionString, 5))
-        return QStringLiteral("no connection");
+    if (!connection.connect(connectionString, 5)) {
+        failure = "no connection";
+        return false;
+    }
     OdbcStatement statement(connection);
+    // A statement that touches no row answers "no data", which is no failure.
     const SQLRETURN rc = SQLExecDirectW(statement.handle(), OdbcText(sql), SQL_NTS);
-    if (!OdbcSucceeded(rc) && rc != SQL_NO_DATA)
-        return statement.diagnostics().isEmpty() ? QStringLiteral("failed")
-                                                 : ServerMessage(statement.diagnostics().first().message);
-    QString value;
+    if (!OdbcSucceeded(rc) && rc != SQL_NO_DATA) {
+        const auto diagnostics = statement.diagnostics();
+        failure = diagnostics.isEmpty() ? "failed" : ServerMessage(diagnostics.first().message);
+        return false;
+    }
     SQLSMALLINT columns = 0;
     SQLNumResultCols(statement.handle(), &columns);
     if (columns > 0 && OdbcSucceeded(SQLFetch(statement.handle())))
         statement.readText(1, value);
-    return value;
+    return true;
+}
+
+} // namespace
+
+QString Query(const QString &sql, const QString &connectionString)
+{
+    QString value, failure;
+    return Run(sql, connectionString, value, failure) ? value : failure;
+}
+
+bool Exec(const QString &sql)
+{
+    QString value, failure;
+    return Run(sql, ConnectionString(), value, failure);
 }
 
 bool RunScript(const QString &database, const QString &path)
 {
     QProcess psql;
     psql.setProcessChannelMode(QProcess::ForwardedChannels);
-    psql.start(StateValue(QStringLiteral("pgbin")) + QStringLiteral("/psql"),
-               {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                StateValue(QStringLiteral("port")), QStringLiteral("-U"), kAdmin, QStringLiteral("-d"), database,
-                QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                QStringLiteral("-f"), path});
+    psql.start(StateValue("pgbin") + "/psql", {"-h", "127.0.0.1", "-p", StateValue("port"), "-U", kAdmin, "-d",
+                                               database, "-X", "-q", "-v", "ON_ERROR_STOP=1", "-f", path});
     return psql.waitForFinished(60000) && psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0;
 }
 
-bool Exec(const QString &sql)
-{
-    OdbcConnection connection;
-    if (!connection.connect(ConnectionString(), 5))
-        return false;
-    OdbcStatement statement(connection);
-    // A statement that touches no row answers "no data", which is no failure.
-    const SQLRETURN rc = SQLExecDirectW(statement.handle(), OdbcText(sql), SQL_NTS);
-    return OdbcSucceeded(rc) || rc == SQL_NO_DATA;
-}
-
-bool Reset() { return Exec(QStringLiteral("TRUNCATE directory_entries, directory_posts")); }
+bool Reset() { return Exec("TRUNCATE directory_entries, directory_posts"); }
 
 } // namespace testpg
 
@@ -91,45 +98,31 @@ QString ClosedLoopbackPort()
 
 namespace {
 
-// Listens on 127.0.0.1 and pipes every connection to the test PostgreSQL from the source address.
-class RelayServer : public QTcpServer {
-public:
-    RelayServer(const QString &source, quint16 target) : m_source(source), m_target(target)
-    {
-        connect(this, &QTcpServer::newConnection, this, &RelayServer::pipeNext);
-    }
-
-private:
-    void pipeNext()
-    {
-        while (QTcpSocket *in = nextPendingConnection()) {
-            auto *out = new QTcpSocket(in);
-            out->bind(m_source);
-            // Written while still connecting, the client's first bytes wait in the socket's buffer.
-            out->connectToHost(QHostAddress::LocalHost, m_target);
-            Pipe(in, out);
-            Pipe(out, in);
-            connect(in, &QTcpSocket::disconnected, in, &QObject::deleteLater);
-        }
-    }
-
-    static void Pipe(QTcpSocket *from, QTcpSocket *to)
-    {
-        connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
-        connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
-    }
-
-    QHostAddress m_source;
-    quint16 m_target;
-};
+void Pipe(QTcpSocket *from, QTcpSocket *to)
+{
+    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+}
 
 } // namespace
 
+// The server lives in the relay's thread and pipes every connection to the test PostgreSQL from the source address.
 SourceAddressRelay::SourceAddressRelay(const QString &source)
 {
-    auto *server = new RelayServer(source, quint16(StateValue(QStringLiteral("port")).toUInt()));
+    auto *server = new QTcpServer;
     server->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, server, &QObject::deleteLater);
+    QObject::connect(server, &QTcpServer::newConnection, server, [server, from = QHostAddress(source)] {
+        while (QTcpSocket *in = server->nextPendingConnection()) {
+            auto *out = new QTcpSocket(in);
+            out->bind(from);
+            // Written while still connecting, the client's first bytes wait in the socket's buffer.
+            out->connectToHost(QHostAddress::LocalHost, quint16(StateValue("port").toUInt()));
+            Pipe(in, out);
+            Pipe(out, in);
+            QObject::connect(in, &QTcpSocket::disconnected, in, &QObject::deleteLater);
+        }
+    });
     m_thread.start();
     QMetaObject::invokeMethod(
         server,
@@ -162,20 +155,16 @@ QString DirectorySandbox::setting(const QString &name)
 
 bool InsertExpired(const QString &name, const QString &ip, const QString &key, const QString &embeddedPath)
 {
-    // PostgreSQL keeps a time stamp, the embedded file microseconds since 1970.
-    const QString posted = embeddedPath.isEmpty()
-                               ? QStringLiteral("now() - interval '25 hours'")
-                               : QStringLiteral(
-                                     "CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
-    // PostgreSQL keeps the key's hash only.
-    const QString keyColumn = embeddedPath.isEmpty() ? QStringLiteral("keyhash") : QStringLiteral("serverkey");
-    const QString keyValue = embeddedPath.isEmpty() ? QStringLiteral("crypt('%1', gen_salt('bf'))").arg(key)
-                                                    : QStringLiteral("'%1'").arg(key);
-    const QString sql = QStringLiteral("INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, "
-                                       "connectiontype, %3, source, posted) VALUES ('%1', 'Rogue Spear', '%2', "
-                                       "'2346', '', 'DSL', %4, '%2', %5)")
-                            .arg(name, ip, keyColumn, keyValue, posted);
-    if (embeddedPath.isEmpty())
+    // PostgreSQL keeps a time stamp and the key's hash, the embedded file microseconds since 1970 and the key.
+    const bool postgres = embeddedPath.isEmpty();
+    const QString sql =
+        QString("INSERT INTO directory_entries (servername, gametype, ipaddress, port, mods, connectiontype, %3, "
+                "source, posted) VALUES ('%1', 'Rogue Spear', '%2', '2346', '', 'DSL', %4, '%2', %5)")
+            .arg(name, ip, postgres ? "keyhash" : "serverkey",
+                 QString(postgres ? "crypt('%1', gen_salt('bf'))" : "'%1'").arg(key),
+                 postgres ? "now() - interval '25 hours'"
+                          : "CAST((julianday('now') - 2440587.5 - 25.0 / 24) * 86400e6 AS INTEGER)");
+    if (postgres)
         return testpg::Exec(sql);
     sqlite3 *db = nullptr;
     const bool ok = sqlite3_open(QFile::encodeName(embeddedPath).constData(), &db) == SQLITE_OK &&

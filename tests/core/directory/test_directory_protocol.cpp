@@ -11,41 +11,42 @@
 
 namespace {
 
-const QString kAddress = QStringLiteral("198.51.100.7");
-const QStringList kPostSettings = {QStringLiteral("PostServerIP"), QStringLiteral("PostServerPassWord"),
-                                   QStringLiteral("PostServerSource"), QStringLiteral("PostServerPosted")};
+const QString kAddress = "198.51.100.7";
+const QStringList kPostSettings = {"PostServerIP", "PostServerPassWord", "PostServerSource", "PostServerPosted"};
 
-PostRequest Request(const QString &key)
-{
-    return {QStringLiteral("My Server"), kRogueSpear, kAddress, QStringLiteral("2346"), {},
-            QStringLiteral("Cable"),     key};
-}
-
-QStringList Settings(DirectorySandbox &sandbox)
-{
-    QStringList values;
-    for (const QString &name : kPostSettings)
-        values.append(sandbox.setting(name));
-    return values;
-}
-
-// Every shown box as "title [buttons] text"; none of them may carry an icon.
-QStringList Boxes(ScriptedMessageBox &boxes)
-{
-    QStringList shown;
-    for (const ShownMessage &box : boxes.shown())
-        shown.append(box.title +
-                     (box.buttons == MsgButtons::YesNo ? QStringLiteral(" [YesNo] ") : QStringLiteral(" [OK] ")) +
-                     box.text + (box.icon == MsgIcon::None ? QString() : QStringLiteral(" (icon)")));
-    boxes.clear();
-    return shown;
-}
+PostRequest Request(const QString &key) { return {"My Server", kRogueSpear, kAddress, "2346", {}, "Cable", key}; }
 
 int Listed()
 {
     const auto rows = GetDBServerRows(kRogueSpear);
     return rows ? int(rows->size()) : -1;
 }
+
+// A case's own settings on the test PostgreSQL, the main window it reports to and the boxes it shows.
+struct Desk {
+    DirectorySandbox sandbox;
+    FakeMainLink main;
+    ScriptedMessageBox boxes;
+
+    Desk() { sandbox.usePostgres(); }
+    QStringList settings()
+    {
+        QStringList values;
+        for (const QString &name : kPostSettings)
+            values.append(sandbox.setting(name));
+        return values;
+    }
+    // Every shown box as "title [buttons] text"; none of them may carry an icon.
+    QStringList shown()
+    {
+        QStringList texts;
+        for (const ShownMessage &box : boxes.shown())
+            texts.append(box.title + (box.buttons == MsgButtons::YesNo ? " [YesNo] " : " [OK] ") + box.text +
+                         (box.icon == MsgIcon::None ? "" : " (icon)"));
+        boxes.clear();
+        return texts;
+    }
+};
 
 } // namespace
 
@@ -61,121 +62,104 @@ private slots:
 
     void postReannounceAndRemove()
     {
-        DirectorySandbox sandbox;
-        sandbox.usePostgres();
-        FakeMainLink main;
-        ScriptedMessageBox boxes;
-
-        QCOMPARE(PostServer(Request(QStringLiteral("secret"))), PostResult::Posted);
-        QCOMPARE(Settings(sandbox),
-                 (QStringList{kAddress, QStringLiteral("secret"), kAddress, QStringLiteral("True")}));
+        Desk desk;
+        QCOMPARE(PostServer(Request("secret")), PostResult::Posted);
+        QCOMPARE(desk.settings(), QStringList({kAddress, "secret", kAddress, "True"}));
         // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
-        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPassword")), QStringLiteral("secret"));
+        QCOMPARE(desk.sandbox.setting("PostServerPassword"), "secret");
         QCOMPARE(Listed(), 1);
         QVERIFY(UpdateServerFromDB());
         QVERIFY(DeleteServerFromDB());
         QCOMPARE(Listed(), 0);
 
-        QCOMPARE(
-            Boxes(boxes),
-            (QStringList{
-                QStringLiteral("Skirmdeck [OK] Your server has been successfully added to the DB Server List"),
-                QStringLiteral("Server Removed [OK] Your Server has been succussfully removed from the DB Server List"),
-            }));
-        QCOMPARE(sandbox.setting(QStringLiteral("PostServerPosted")), QStringLiteral("False"));
-        QCOMPARE(main.postedStates, (QList<bool>{true, false}));
+        QCOMPARE(desk.shown(),
+                 QStringList({"Skirmdeck [OK] " + kPostedMessage, "Server Removed [OK] " + kRemovedMessage}));
+        QCOMPARE(desk.sandbox.setting("PostServerPosted"), "False");
+        QCOMPARE(desk.main.postedStates, QList<bool>({true, false}));
     }
 
     void failuresChangeNoSetting()
     {
-        DirectorySandbox sandbox;
-        FakeMainLink main;
-        const QStringList before = {kAddress, QStringLiteral("old key"), kAddress, QStringLiteral("True")};
+        Desk desk;
+        const QStringList before = {kAddress, "old key", kAddress, "True"};
         for (qsizetype i = 0; i < kPostSettings.size(); ++i)
-            sandbox.setSetting(kPostSettings[i], before[i]);
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString(ClosedLoopbackPort()));
-        ScriptedMessageBox boxes;
+            desk.sandbox.setSetting(kPostSettings[i], before[i]);
+        desk.sandbox.setSetting("DirectoryConnection", testpg::ConnectionString(ClosedLoopbackPort()));
 
-        QCOMPARE(PostServer(Request(QStringLiteral("new key"))), PostResult::Failed);
+        QCOMPARE(PostServer(Request("new key")), PostResult::Failed);
         QVERIFY(!DeleteServerFromDB());
         QVERIFY(!DeleteServerByIP(kAddress));
         QVERIFY(!UpdateServerFromDB());
         QVERIFY(!GetDBServerRows(kRogueSpear));
-        QCOMPARE(Settings(sandbox), before);
-        QVERIFY(main.postedStates.isEmpty());
+        QCOMPARE(desk.settings(), before);
+        QVERIFY(desk.main.postedStates.isEmpty());
 
         // context, CR LF, a blank, the driver's message and straight after it the number.
-        const QStringList contexts = {
-            QStringLiteral("Could not make connection to Database"), QStringLiteral("Error In Delete Server from DB"),
-            QStringLiteral("Error In Delete Server from DB"), QStringLiteral("Error In UpdateServer from DB")};
-        const QStringList shown = Boxes(boxes);
+        const QStringList contexts = {"Could not make connection to Database", "Error In Delete Server from DB",
+                                      "Error In Delete Server from DB", "Error In UpdateServer from DB"};
+        const QStringList shown = desk.shown();
         QCOMPARE(shown.size(), 5);
         for (qsizetype i = 0; i < contexts.size(); ++i) {
-            QVERIFY2(shown[i].startsWith(QStringLiteral("Skirmdeck [OK] ") + contexts[i] + QStringLiteral("\r\n ")),
-                     qPrintable(shown[i]));
-            QVERIFY2(shown[i].endsWith(
-                         QStringLiteral("Connection refused\n\tIs the server running on that host and accepting "
-                                        "TCP/IP connections?\nError Number -2147467259")),
+            QVERIFY2(shown[i].startsWith("Skirmdeck [OK] " + contexts[i] + "\r\n "), qPrintable(shown[i]));
+            QVERIFY2(shown[i].endsWith("Connection refused\n\tIs the server running on that host and accepting "
+                                       "TCP/IP connections?\nError Number -2147467259"),
                      qPrintable(shown[i]));
         }
-        QCOMPARE(shown[4],
-                 QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259"));
+        QCOMPARE(shown[4], "Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259");
     }
 
     void refusalsShowThroughTheExistingMessages()
     {
-        DirectorySandbox sandbox;
-        FakeMainLink main;
-        ScriptedMessageBox boxes;
+        Desk desk;
         // Listed from another computer, so this one may not remove it without the key.
-        const SourceAddressRelay secondComputer(QStringLiteral("127.0.0.2"));
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"),
-                           testpg::ConnectionString(secondComputer.port(), testpg::kPlayer));
-        QCOMPARE(PostServer(Request(QStringLiteral("theirs"))), PostResult::Posted);
-        const QStringList before = Settings(sandbox);
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString({}, testpg::kPlayer));
-        Boxes(boxes);
+        const SourceAddressRelay secondComputer("127.0.0.2");
+        desk.sandbox.setSetting("DirectoryConnection",
+                                testpg::ConnectionString(secondComputer.port(), testpg::kPlayer));
+        QCOMPARE(PostServer(Request("theirs")), PostResult::Posted);
+        const QStringList before = desk.settings();
+        desk.sandbox.setSetting("DirectoryConnection", testpg::ConnectionString({}, testpg::kPlayer));
+        desk.shown();
 
         // This computer has the listed address, so the dialog offers the delete; the directory refuses it.
         AnswerAlreadyListed(kAddress, kAddress);
-        PostRequest another = Request(QStringLiteral("mine"));
-        another.ipAddress = QStringLiteral("198.51.100.8");
-        QVERIFY(testpg::Exec(QStringLiteral("UPDATE directory_limits SET value = 0")));
+        const QStringList offered = desk.shown();
+        // The address posted from here counts as this computer's too.
+        AnswerAlreadyListed(kAddress, "10.0.0.9");
+        QCOMPARE(desk.shown(), offered);
+        PostRequest another = Request("mine");
+        another.ipAddress = "198.51.100.8";
+        QVERIFY(testpg::Exec("UPDATE directory_limits SET value = 0"));
         QCOMPARE(PostServer(another), PostResult::Failed);
-        QVERIFY(testpg::Exec(QStringLiteral("UPDATE directory_limits SET value = CASE name WHEN "
-                                            "'posts_per_hour_per_address' THEN 30 ELSE 4 END")));
-        another.port = QStringLiteral("99999");
+        QVERIFY(testpg::Exec("UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' THEN 30 "
+                             "ELSE 4 END"));
+        another.port = "99999";
         QCOMPARE(PostServer(another), PostResult::Failed);
 
-        const QString driverEnd = QStringLiteral(";\nError while executing the queryError Number -2147217900");
-        QCOMPARE(Boxes(boxes),
-                 (QStringList{
-                     QStringLiteral("Skirmdeck [YesNo] There is already a Server with that IP in the Database\r\n"
-                                    "Would you like to delete that server anyway?"),
-                     QStringLiteral("Skirmdeck [OK] Error In Delete Server from DB\r\n ERROR: NOTPERMITTED: only the "
-                                    "computer at 198.51.100.7 or the one that posted it may remove this server") +
-                         driverEnd,
-                     QStringLiteral("Skirmdeck [OK] Please Press Post again"),
-                     QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\n ERROR: LIMIT "
-                                    "live_entries_per_address: at most 0 entries posted from one address may be "
-                                    "listed at once") +
-                         driverEnd,
-                     QStringLiteral("Skirmdeck [OK] Could not make connection to Database\r\n ERROR: INVALID Port: "
-                                    "must be a number from 1 to 65535") +
-                         driverEnd,
-                 }));
+        const QString driverEnd = ";\nError while executing the queryError Number -2147217900";
+        QCOMPARE(offered + desk.shown(),
+                 QStringList({"Skirmdeck [YesNo] There is already a Server with that IP in the Database\r\n"
+                              "Would you like to delete that server anyway?",
+                              "Skirmdeck [OK] Error In Delete Server from DB\r\n ERROR: NOTPERMITTED: only the "
+                              "computer at 198.51.100.7 or the one that posted it may remove this server" +
+                                  driverEnd,
+                              "Skirmdeck [OK] Please Press Post again",
+                              "Skirmdeck [OK] Could not make connection to Database\r\n ERROR: LIMIT "
+                              "live_entries_per_address: at most 0 entries posted from one address may be listed "
+                              "at once" +
+                                  driverEnd,
+                              "Skirmdeck [OK] Could not make connection to Database\r\n ERROR: INVALID Port: must be "
+                              "a number from 1 to 65535" +
+                                  driverEnd}));
         QCOMPARE(Listed(), 1);
-        QCOMPARE(Settings(sandbox), before);
-        QCOMPARE(main.postedStates, (QList<bool>{true}));
+        QCOMPARE(desk.settings(), before);
+        QCOMPARE(desk.main.postedStates, QList<bool>({true}));
     }
 
     void missingSettingsSendEmptyTexts()
     {
-        DirectorySandbox sandbox;
-        sandbox.usePostgres();
-        ScriptedMessageBox boxes;
+        Desk desk;
         // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
-        QVERIFY(InsertExpired(QStringLiteral("Lapsed"), {}, {}));
+        QVERIFY(InsertExpired("Lapsed", {}, {}));
         QVERIFY(UpdateServerFromDB());
         QCOMPARE(Listed(), 1);
         QVERIFY(DeleteServerFromDB());

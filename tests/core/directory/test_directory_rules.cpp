@@ -1,253 +1,283 @@
-// The rules the PostgreSQL directory keeps for players: removal by calling address, hashed keys,
-// flood limits, input checks, what the player login may not touch, poolers, the removal log, and
-// the upgrade of a directory whose keys were stored in clear.
+// The directory procedures through the real client, as tables of steps run against a directory:
+// PostgreSQL (psqlODBC) and the embedded file must answer alike; the PostgreSQL directory also
+// keeps rules for players (removal by calling address, hashed keys, flood limits, input checks,
+// what the player login may not touch, poolers, the removal log) and upgrades a directory whose
+// keys were stored in clear.
 #include "core/state/AppState.h"
 #include "core/directory/DirectoryClient.h"
+#include "core/directory/DirectoryErrors.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
 #include "tests/support/ProgramState.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 // Who makes a step: a player on this computer (127.0.0.1), a player on a second computer
-// (127.0.0.2), or the directory's administrator running SQL.
-enum class Who { Here, There, Admin };
+// (127.0.0.2), or the directory's administrator.
+enum Who { Here, There, Admin };
+
+// The fields of a post a step may change.
+enum Field { Name = 0, Game = 1, Port = 3, Mods = 4, Key = 6 };
 
 struct Step {
     Who who;
-    QString call; // a directory procedure, or "sql" for SQL text in args[0]
+    QString call; // a directory procedure, "sql" for SQL text, or "expired" for an entry posted 25 hours ago
     QStringList args;
-    QString expect; // "ok", the listed addresses, the value SQL returns, or the server's message up to ':'
+    QString expect; // "ok", the listed rows, the value SQL returns, or the error number and refusal word
 };
 
-QStringList Post(const QString &ip, const QMap<QString, QString> &changed = {})
+enum class Backend { Embedded, Postgres, Upgraded };
+
+const QString kRefused = QString::number(direrr::CommandFailed) + ' ';
+
+Step Add(Who who, const QString &ip, const QString &expect,
+         std::initializer_list<std::pair<Field, QString>> changed = {})
 {
-    const QStringList names = {QStringLiteral("ServerName"), QStringLiteral("Gametype"),
-                               QStringLiteral("IPAddress"),  QStringLiteral("Port"),
-                               QStringLiteral("Mods"),       QStringLiteral("ConnectionType"),
-                               QStringLiteral("ServerKey"),  QStringLiteral("Source")};
-    const QStringList plain = {QStringLiteral("Rules"), QStringLiteral("Rogue Spear"), ip, QStringLiteral("2346"), {},
-                               QStringLiteral("DSL"),   QStringLiteral("key"),         ip};
-    QStringList args;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        args.append(changed.value(names[i], plain[i]));
-    return args;
+    QStringList args = {"Rules", "Rogue Spear", ip, "2346", {}, "DSL", "key", ip};
+    for (const auto &[field, value] : changed)
+        args[field] = value;
+    return {who, "AddServer", args, expect};
 }
 
-Step Add(Who who, const QString &ip, const QString &expect, const QMap<QString, QString> &changed = {})
+Step Sql(Who who, const QString &sql, const QString &expect) { return {who, "sql", {sql}, expect}; }
+
+Step Listed(const QString &game, const QString &expect) { return {Here, "ActiveServers", {game}, expect}; }
+
+QString Outcome(const Step &step, const QString &connection, const QString &embeddedPath)
 {
-    return {who, QStringLiteral("AddServer"), Post(ip, changed), expect};
-}
-
-Step Sql(Who who, const QString &sql, const QString &expect) { return {who, QStringLiteral("sql"), {sql}, expect}; }
-
-Step Listed(const QString &expect) { return {Who::Here, QStringLiteral("ActiveServers"), {kRogueSpear}, expect}; }
-
-// The server's message up to its first ':', which holds the refusal word and what it names.
-QString Refusal(const RuntimeError &error)
-{
-    return testpg::ServerMessage(error.description()).section(QLatin1Char(':'), 0, 0);
-}
-
-QString RunCall(const Step &step, const QString &connection, DirectorySandbox &sandbox)
-{
-    sandbox.setSetting(QStringLiteral("DirectoryConnection"), connection);
+    if (step.call == "sql")
+        return testpg::Query(step.args[0], connection);
+    if (step.call == "expired")
+        return InsertExpired(step.args[0], step.args[1], "key", embeddedPath) ? "ok" : "failed";
     try {
-        if (step.call == QStringLiteral("ActiveServers")) {
-            QStringList ips;
-            for (const DbServerRow &row : ActiveServers(step.args[0]))
-                ips.append(row.ip);
-            return ips.join(QLatin1Char(' '));
+        if (step.call != "ActiveServers") {
+            OpenDirectory()->call(step.call, step.args, {});
+            return "ok";
         }
-        OpenDirectory()->call(step.call, step.args, {});
-        return QStringLiteral("ok");
+        QStringList rows;
+        for (const DbServerRow &row : ActiveServers(step.args[0]))
+            rows.append(QStringList{row.name, row.ip, row.port, row.mods}.join('|'));
+        return rows.join(" / ");
     } catch (const RuntimeError &error) {
-        return Refusal(error);
+        // The refusal word and what it names come before the first ':' of the server's message.
+        const bool listed = error.description().contains(kAlreadyListedMarker);
+        return QString::number(error.number()) + ' ' +
+               (listed ? "listed" : testpg::ServerMessage(error.description()).section(':', 0, 0));
     }
 }
 
+QList<Step> BothAlike()
+{
+    const QString alpha = "Alpha|10.0.0.1|2346|", bravo = "Bravo's Café; #1|10.0.0.2|2346|mod one";
+    const QString old = "Old|10.0.0.7|2346|", fresh = "Fresh|10.0.0.8|2346|";
+    return {
+        Listed(kRogueSpear, ""),
+        Add(Here, "10.0.0.1", "ok", {{Name, "Alpha"}}),
+        Add(Here, "10.0.0.2", "ok", {{Name, "Bravo's Café; #1"}, {Mods, "mod one"}}),
+        Add(Here, "10.0.0.3", "ok", {{Name, "Eagle"}, {Game, kEagleWatch}}),
+        Listed(kRogueSpear, bravo + " / " + alpha),
+        Listed(kEagleWatch, "Eagle|10.0.0.3|2346|"),
+        // Re-announcing moves an entry to the top.
+        {Here, "UpdateServer", {"10.0.0.1", "key", "10.0.0.1"}, "ok"},
+        Listed(kRogueSpear, alpha + " / " + bravo),
+        // The same address again, even for another game, is refused with the procedure-error number.
+        Add(Here, "10.0.0.2", kRefused + "listed", {{Game, kUrbanOperations}}),
+        // A wrong key or a wrong source removes nothing; the right pair does.
+        {Here, "DeleteServerPWed", {"10.0.0.2", "wrong", "10.0.0.2"}, "ok"},
+        {Here, "DeleteServerPWed", {"10.0.0.2", "key", "10.0.0.1"}, "ok"},
+        Listed(kRogueSpear, alpha + " / " + bravo),
+        {Here, "DeleteServerPWed", {"10.0.0.2", "key", "10.0.0.2"}, "ok"},
+        // Entries posted more than 24 hours ago are not listed; a re-announced one is listed again,
+        // and the address of another may be posted anew.
+        {Admin, "expired", {"Old", "10.0.0.7"}, "ok"},
+        {Admin, "expired", {"Stale", "10.0.0.8"}, "ok"},
+        Listed(kRogueSpear, alpha),
+        {Here, "UpdateServer", {"10.0.0.7", "key", "10.0.0.7"}, "ok"},
+        Listed(kRogueSpear, old + " / " + alpha),
+        Add(Here, "10.0.0.8", "ok", {{Name, "Fresh"}}),
+        Listed(kRogueSpear, fresh + " / " + old + " / " + alpha),
+        {Here, "DeleteServer", {"10.0.0.1"}, "ok"},
+        Listed(kRogueSpear, fresh + " / " + old),
+        Listed(kRainbowSix, ""),
+    };
+}
+
+QList<Step> PlayerRules()
+{
+    const QString x64(64, 'x'), label63(63, 'h');
+    const QString host254 = QStringList{label63, label63, label63, QString(60, 'h'), "a"}.join('.');
+    const QString denied = "permission denied for ", rules = "Rules|10.0.0.%1|2346|";
+    const QString limits = "UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' ";
+    return {
+        // DeleteServer without a key: only from the listed address or the one that posted it.
+        Add(Here, "10.0.0.1", "ok"),
+        {There, "DeleteServer", {"10.0.0.1"}, kRefused + "NOTPERMITTED"},
+        Add(Here, "127.0.0.2", "ok"),
+        {There, "DeleteServer", {"127.0.0.2"}, "ok"},
+        Listed(kRogueSpear, rules.arg(1)),
+        {Here, "DeleteServer", {"10.0.0.1"}, "ok"},
+        {There, "DeleteServer", {"10.9.9.9"}, "ok"},
+        // Keys are kept as bcrypt hashes; the key, from any address, removes.
+        Add(Here, "10.0.0.2", "ok", {{Key, "s3cret"}}),
+        Sql(Admin,
+            "SELECT left(keyhash, 7) || (keyhash = crypt('s3cret', keyhash)) || (strpos(keyhash, 's3cret') > 0) "
+            "FROM directory_entries",
+            "$2a$06$truefalse"),
+        {There, "DeleteServerPWed", {"10.0.0.2", "wrong", "10.0.0.2"}, "ok"},
+        Listed(kRogueSpear, rules.arg(2)),
+        {There, "DeleteServerPWed", {"10.0.0.2", "s3cret", "10.0.0.2"}, "ok"},
+        Listed(kRogueSpear, ""),
+        // The player login reaches nothing but the five functions.
+        Sql(Here, "SELECT count(*) FROM directory_entries", denied + "table directory_entries"),
+        Sql(Here, "SELECT count(*) FROM directory_limits", denied + "table directory_limits"),
+        Sql(Here, "SELECT count(*) FROM directory_removals", denied + "table directory_removals"),
+        Sql(Here, "SELECT directory_check_limits(NULL)", denied + "function directory_check_limits"),
+        Sql(Here, "CREATE TABLE mine (i int)", denied + "schema public"),
+        // Input checks name the field; the largest allowed values pass.
+        Add(Here, "10.0.1.1", "ok", {{Name, x64}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID ServerName", {{Name, x64 + 'x'}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID ServerName", {{Name, "two\nlines"}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID Mods", {{Mods, QString(129, 'm')}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID ServerKey", {{Key, "tab\there"}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID Gametype", {{Game, "Doom"}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID Port", {{Port, "0"}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID Port", {{Port, "65536"}}),
+        Add(Here, "10.0.1.2", kRefused + "INVALID Port", {{Port, "23a"}}),
+        Add(Here, "256.1.1.1", kRefused + "INVALID IPAddress"),
+        Add(Here, "1.2.3", kRefused + "INVALID IPAddress"),
+        Add(Here, "bad_host.example", kRefused + "INVALID IPAddress"),
+        Add(Here, host254, kRefused + "INVALID IPAddress"),
+        Add(Here, "game-1.example.org", "ok", {{Port, "65535"}}),
+        // At most 4 live entries per calling address; another address is not held back, and a
+        // removal lifts the limit again.
+        Add(There, "10.0.2.1", "ok"),
+        Add(There, "10.0.2.2", "ok"),
+        Add(There, "10.0.2.3", "ok"),
+        Add(There, "10.0.2.4", "ok"),
+        Add(There, "10.0.2.5", kRefused + "LIMIT live_entries_per_address"),
+        Add(Here, "10.0.2.5", "ok"),
+        {There, "DeleteServerPWed", {"10.0.2.1", "key", "10.0.2.1"}, "ok"},
+        Add(There, "10.0.2.6", "ok"),
+        // Posts an hour: the administrator lowers the limit to 5 and switches the other off;
+        // the limit lifts once the posts are more than an hour old.
+        Sql(Admin, limits + "THEN 5 END RETURNING 'set'", "set"),
+        Add(There, "10.0.2.7", kRefused + "LIMIT posts_per_hour_per_address"),
+        Sql(Admin, "UPDATE directory_posts SET posted_at = posted_at - interval '61 minutes' RETURNING 'aged'", "aged"),
+        Add(There, "10.0.2.7", "ok"),
+        Sql(Admin, limits + "THEN 30 ELSE 4 END RETURNING 'set'", "set"),
+        // Through a listed pooler nobody has an address: the poster's own removal is refused too.
+        Sql(Admin, "INSERT INTO directory_poolers VALUES ('127.0.0.2') RETURNING 'pooler'", "pooler"),
+        {There, "DeleteServer", {"10.0.2.2"}, kRefused + "NOTPERMITTED"},
+        Sql(Admin, "DELETE FROM directory_poolers RETURNING 'direct'", "direct"),
+        // What was removed, from where and how; refused removals left no trace.
+        Sql(Admin,
+            "SELECT string_agg(ipaddress || ' from ' || host(calledfrom) || ' by ' || via, ', ' ORDER BY removed_at) "
+            "FROM directory_removals",
+            "127.0.0.2 from 127.0.0.2 by DeleteServer, 10.0.0.1 from 127.0.0.1 by DeleteServer, "
+            "10.0.0.2 from 127.0.0.2 by DeleteServerPWed, 10.0.2.1 from 127.0.0.2 by DeleteServerPWed"),
+    };
+}
+
+// Run on a directory that the upgrade script took over from one with keys in clear.
+QList<Step> Upgraded()
+{
+    return {
+        Sql(Admin,
+            "SELECT string_agg(ipaddress || ' ' || left(keyhash, 4) || ' ' || (keyhash = crypt(CASE ipaddress WHEN "
+            "'10.3.0.1' THEN 'old key' ELSE 'k' || right(ipaddress, 1) END, keyhash)), ', ' ORDER BY ipaddress) "
+            "FROM directory_entries",
+            "10.3.0.1 $2a$ true, 10.3.0.2 $2a$ true, 10.3.0.3 $2a$ true"),
+        Sql(Admin,
+            "SELECT count(*) FROM pg_attribute WHERE attrelid = 'directory_entries'::regclass AND attname = "
+            "'serverkey'",
+            "0"),
+        // The players' calls still work with the keys they posted with.
+        Listed(kRogueSpear, "Clear one|10.3.0.1|2346| / Clear two|10.3.0.2|2346|mod"),
+        {Here, "UpdateServer", {"10.3.0.3", "k3", "10.3.0.3"}, "ok"},
+        {Here, "DeleteServerPWed", {"10.3.0.1", "old key", "10.3.0.1"}, "ok"},
+        Listed(kRogueSpear, "Lapsed|10.3.0.3|2346| / Clear two|10.3.0.2|2346|mod"),
+    };
+}
+
+// Puts the directory of the backend in place, empty or (Upgraded) upgraded from the keys-in-clear release.
+bool Prepare(Backend backend)
+{
+    const QString upgraded = "skirmdeck_upgrade";
+    if (backend != Backend::Upgraded)
+        return testpg::Exec("TRUNCATE directory_entries, directory_posts, directory_removals");
+    // The script runs twice: the second run finds the upgraded directory and must leave it as it is.
+    const QString data = qEnvironmentVariable("SKD_DIRECTORY_TEST_DATA");
+    return testpg::Exec("DROP DATABASE IF EXISTS " + upgraded) && testpg::Exec("CREATE DATABASE " + upgraded) &&
+           testpg::RunScript(upgraded, data + "/clear-key-directory.sql") &&
+           testpg::RunScript(upgraded, qEnvironmentVariable("SKD_DIRECTORY_SQL")) &&
+           testpg::RunScript(upgraded, qEnvironmentVariable("SKD_DIRECTORY_SQL"));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Backend)
+Q_DECLARE_METATYPE(Step)
 
 class TestDirectoryRules : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void playersKeepToTheRules()
+    void steps_data()
     {
-        QVERIFY2(testpg::Exec(QStringLiteral("TRUNCATE directory_entries, directory_posts, directory_removals")),
-                 "the test PostgreSQL is not running");
-        DirectorySandbox sandbox;
-        const SourceAddressRelay secondComputer(QStringLiteral("127.0.0.2"));
-        const QString here = testpg::ConnectionString({}, testpg::kPlayer);
-        const QString there = testpg::ConnectionString(secondComputer.port(), testpg::kPlayer);
-        const QString x64 = QString(64, QLatin1Char('x'));
-        const QString label63 = QString(63, QLatin1Char('h'));
-        const QString longHost =
-            QStringList{label63, label63, label63, QString(60, QLatin1Char('h')), QStringLiteral("a")}.join(
-                QLatin1Char('.')); // 254 characters
-        const QString notPermitted = QStringLiteral("NOTPERMITTED");
+        QTest::addColumn<Backend>("backend");
+        QTest::addColumn<QList<Step>>("steps");
+        QTest::newRow("alike: embedded") << Backend::Embedded << BothAlike();
+        QTest::newRow("alike: postgresql") << Backend::Postgres << BothAlike();
+        QTest::newRow("player rules") << Backend::Postgres << PlayerRules();
+        QTest::newRow("upgrade from keys in clear") << Backend::Upgraded << Upgraded();
+    }
 
-        const QList<Step> steps = {
-            // DeleteServer without a key: only from the listed address or the one that posted it.
-            Add(Who::Here, QStringLiteral("10.0.0.1"), QStringLiteral("ok")),
-            {Who::There, QStringLiteral("DeleteServer"), {QStringLiteral("10.0.0.1")}, notPermitted},
-            Add(Who::Here, QStringLiteral("127.0.0.2"), QStringLiteral("ok")),
-            {Who::There, QStringLiteral("DeleteServer"), {QStringLiteral("127.0.0.2")}, QStringLiteral("ok")},
-            Listed(QStringLiteral("10.0.0.1")),
-            {Who::Here, QStringLiteral("DeleteServer"), {QStringLiteral("10.0.0.1")}, QStringLiteral("ok")},
-            {Who::There, QStringLiteral("DeleteServer"), {QStringLiteral("10.9.9.9")}, QStringLiteral("ok")},
-            // Keys are kept as bcrypt hashes; the key, from any address, removes.
-            Add(Who::Here, QStringLiteral("10.0.0.2"), QStringLiteral("ok"),
-                {{QStringLiteral("ServerKey"), QStringLiteral("s3cret")}}),
-            Sql(Who::Admin,
-                QStringLiteral("SELECT left(keyhash, 7) || (keyhash = crypt('s3cret', keyhash)) || "
-                               "(strpos(keyhash, 's3cret') > 0) FROM directory_entries"),
-                QStringLiteral("$2a$06$truefalse")),
-            {Who::There,
-             QStringLiteral("DeleteServerPWed"),
-             {QStringLiteral("10.0.0.2"), QStringLiteral("wrong"), QStringLiteral("10.0.0.2")},
-             QStringLiteral("ok")},
-            Listed(QStringLiteral("10.0.0.2")),
-            {Who::There,
-             QStringLiteral("DeleteServerPWed"),
-             {QStringLiteral("10.0.0.2"), QStringLiteral("s3cret"), QStringLiteral("10.0.0.2")},
-             QStringLiteral("ok")},
-            Listed({}),
-            // The player login reaches nothing but the five functions.
-            Sql(Who::Here, QStringLiteral("SELECT count(*) FROM directory_entries"),
-                QStringLiteral("permission denied for table directory_entries")),
-            Sql(Who::Here, QStringLiteral("SELECT count(*) FROM directory_limits"),
-                QStringLiteral("permission denied for table directory_limits")),
-            Sql(Who::Here, QStringLiteral("SELECT count(*) FROM directory_removals"),
-                QStringLiteral("permission denied for table directory_removals")),
-            Sql(Who::Here, QStringLiteral("SELECT directory_check_limits(NULL)"),
-                QStringLiteral("permission denied for function directory_check_limits")),
-            Sql(Who::Here, QStringLiteral("CREATE TABLE mine (i int)"),
-                QStringLiteral("permission denied for schema public")),
-            // Input checks name the field; the largest allowed values pass.
-            Add(Who::Here, QStringLiteral("10.0.1.1"), QStringLiteral("ok"), {{QStringLiteral("ServerName"), x64}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID ServerName"),
-                {{QStringLiteral("ServerName"), x64 + QLatin1Char('x')}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID ServerName"),
-                {{QStringLiteral("ServerName"), QStringLiteral("two\nlines")}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID Mods"),
-                {{QStringLiteral("Mods"), QString(129, QLatin1Char('m'))}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID ServerKey"),
-                {{QStringLiteral("ServerKey"), QStringLiteral("tab\there")}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID Gametype"),
-                {{QStringLiteral("Gametype"), QStringLiteral("Doom")}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID Port"),
-                {{QStringLiteral("Port"), QStringLiteral("0")}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID Port"),
-                {{QStringLiteral("Port"), QStringLiteral("65536")}}),
-            Add(Who::Here, QStringLiteral("10.0.1.2"), QStringLiteral("INVALID Port"),
-                {{QStringLiteral("Port"), QStringLiteral("23a")}}),
-            Add(Who::Here, QStringLiteral("256.1.1.1"), QStringLiteral("INVALID IPAddress")),
-            Add(Who::Here, QStringLiteral("1.2.3"), QStringLiteral("INVALID IPAddress")),
-            Add(Who::Here, QStringLiteral("bad_host.example"), QStringLiteral("INVALID IPAddress")),
-            Add(Who::Here, longHost, QStringLiteral("INVALID IPAddress")),
-            Add(Who::Here, QStringLiteral("game-1.example.org"), QStringLiteral("ok"),
-                {{QStringLiteral("Port"), QStringLiteral("65535")}}),
-            // At most 4 live entries per calling address; another address is not held back, and a
-            // removal lifts the limit again.
-            Add(Who::There, QStringLiteral("10.0.2.1"), QStringLiteral("ok")),
-            Add(Who::There, QStringLiteral("10.0.2.2"), QStringLiteral("ok")),
-            Add(Who::There, QStringLiteral("10.0.2.3"), QStringLiteral("ok")),
-            Add(Who::There, QStringLiteral("10.0.2.4"), QStringLiteral("ok")),
-            Add(Who::There, QStringLiteral("10.0.2.5"), QStringLiteral("LIMIT live_entries_per_address")),
-            Add(Who::Here, QStringLiteral("10.0.2.5"), QStringLiteral("ok")),
-            {Who::There,
-             QStringLiteral("DeleteServerPWed"),
-             {QStringLiteral("10.0.2.1"), QStringLiteral("key"), QStringLiteral("10.0.2.1")},
-             QStringLiteral("ok")},
-            Add(Who::There, QStringLiteral("10.0.2.6"), QStringLiteral("ok")),
-            // Posts an hour: the administrator lowers the limit to 5 and switches the other off;
-            // the limit lifts once the posts are more than an hour old.
-            Sql(Who::Admin,
-                QStringLiteral("UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' "
-                               "THEN 5 END RETURNING 'set'"),
-                QStringLiteral("set")),
-            Add(Who::There, QStringLiteral("10.0.2.7"), QStringLiteral("LIMIT posts_per_hour_per_address")),
-            Sql(Who::Admin,
-                QStringLiteral("UPDATE directory_posts SET posted_at = posted_at - interval '61 minutes' "
-                               "RETURNING 'aged'"),
-                QStringLiteral("aged")),
-            Add(Who::There, QStringLiteral("10.0.2.7"), QStringLiteral("ok")),
-            Sql(Who::Admin,
-                QStringLiteral("UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' "
-                               "THEN 30 ELSE 4 END RETURNING 'set'"),
-                QStringLiteral("set")),
-            // Through a listed pooler nobody has an address: the poster's own removal is refused too.
-            Sql(Who::Admin, QStringLiteral("INSERT INTO directory_poolers VALUES ('127.0.0.2') RETURNING 'pooler'"),
-                QStringLiteral("pooler")),
-            {Who::There, QStringLiteral("DeleteServer"), {QStringLiteral("10.0.2.2")}, notPermitted},
-            Sql(Who::Admin, QStringLiteral("DELETE FROM directory_poolers RETURNING 'direct'"),
-                QStringLiteral("direct")),
-            // What was removed, from where and how; refused removals left no trace.
-            Sql(Who::Admin,
-                QStringLiteral("SELECT string_agg(ipaddress || ' from ' || host(calledfrom) || ' by ' || via, ', ' "
-                               "ORDER BY removed_at) FROM directory_removals"),
-                QStringLiteral("127.0.0.2 from 127.0.0.2 by DeleteServer, 10.0.0.1 from 127.0.0.1 by DeleteServer, "
-                               "10.0.0.2 from 127.0.0.2 by DeleteServerPWed, 10.0.2.1 from 127.0.0.2 by "
-                               "DeleteServerPWed")),
-        };
+    void steps()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(QList<Step>, steps);
+        DirectorySandbox sandbox;
+        const bool embedded = backend == Backend::Embedded;
+        QVERIFY2(embedded || Prepare(backend), "the test PostgreSQL is not running");
+        const SourceAddressRelay secondComputer("127.0.0.2");
+        const QString database = backend == Backend::Upgraded ? "skirmdeck_upgrade" : testpg::kDatabase;
+        const QString connections[] = {testpg::ConnectionString({}, testpg::kPlayer, database),
+                                       testpg::ConnectionString(secondComputer.port(), testpg::kPlayer, database),
+                                       testpg::ConnectionString({}, testpg::kAdmin, database)};
 
         QStringList expected, outcomes;
         for (qsizetype i = 0; i < steps.size(); ++i) {
             const Step &step = steps[i];
-            const QString connection = step.who == Who::Admin  ? testpg::ConnectionString()
-                                       : step.who == Who::Here ? here
-                                                               : there;
-            const QString outcome = step.call == QStringLiteral("sql") ? testpg::Query(step.args[0], connection)
-                                                                       : RunCall(step, connection, sandbox);
-            const QString label = QStringLiteral("%1 %2 %3: ").arg(i).arg(step.call, step.args.value(0).left(40));
+            if (!embedded)
+                sandbox.setSetting("DirectoryConnection", connections[step.who]);
+            const QString label = QString("%1 %2 %3: ").arg(i).arg(step.call, step.args.value(0).left(40));
             expected.append(label + step.expect);
-            outcomes.append(label + outcome);
+            outcomes.append(label + Outcome(step, connections[step.who], embedded ? sandbox.embeddedPath() : ""));
         }
         QCOMPARE(outcomes, expected);
     }
 
-    void upgradeHashesClearKeysAndKeepsEntries()
+    // The embedded directory is the program's own file, kept in its data folder and out of the Wine prefix whose
+    // system.reg holds the settings; one that an earlier version left beside that file keeps its entries.
+    void embeddedDirectoryFile()
     {
-        const QString database = QStringLiteral("skirmdeck_upgrade");
-        QVERIFY2(testpg::Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database)),
-                 "the test PostgreSQL is not running");
-        QVERIFY(testpg::Exec(QStringLiteral("CREATE DATABASE %1").arg(database)));
-        QVERIFY(testpg::RunScript(database, qEnvironmentVariable("SKD_DIRECTORY_TEST_DATA") +
-                                                QStringLiteral("/clear-key-directory.sql")));
-        // Twice: the second run finds the upgraded directory and must leave it as it is.
-        QVERIFY(testpg::RunScript(database, qEnvironmentVariable("SKD_DIRECTORY_SQL")));
-        QVERIFY(testpg::RunScript(database, qEnvironmentVariable("SKD_DIRECTORY_SQL")));
-
-        const QString admin = testpg::ConnectionString({}, testpg::kAdmin, database);
-        QCOMPARE(testpg::Query(QStringLiteral("SELECT string_agg(ipaddress || ' ' || left(keyhash, 4) || ' ' || "
-                                              "(keyhash = crypt(CASE ipaddress WHEN '10.3.0.1' THEN 'old key' "
-                                              "ELSE 'k' || right(ipaddress, 1) END, keyhash)), ', ' ORDER BY "
-                                              "ipaddress) FROM directory_entries"),
-                               admin),
-                 QStringLiteral("10.3.0.1 $2a$ true, 10.3.0.2 $2a$ true, 10.3.0.3 $2a$ true"));
-        QCOMPARE(testpg::Query(QStringLiteral("SELECT count(*) FROM pg_attribute WHERE attrelid = "
-                                              "'directory_entries'::regclass AND attname = 'serverkey'"),
-                               admin),
-                 QStringLiteral("0"));
-
-        // The players' calls still work with the keys they posted with.
-        DirectorySandbox sandbox;
-        sandbox.setSetting(QStringLiteral("DirectoryConnection"),
-                           testpg::ConnectionString({}, testpg::kPlayer, database));
-        const auto listed = [] {
-            QStringList names;
-            for (const DbServerRow &row : ActiveServers(kRogueSpear))
-                names.append(row.name);
-            return names;
-        };
-        QCOMPARE(listed(), (QStringList{QStringLiteral("Clear one"), QStringLiteral("Clear two")}));
-        UpdateServer(QStringLiteral("10.3.0.3"), QStringLiteral("k3"), QStringLiteral("10.3.0.3"));
-        DeleteServerPWed(QStringLiteral("10.3.0.1"), QStringLiteral("old key"), QStringLiteral("10.3.0.1"));
-        QCOMPARE(listed(), (QStringList{QStringLiteral("Lapsed"), QStringLiteral("Clear two")}));
-
-        QVERIFY(testpg::Exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(database)));
+        QTemporaryDir home;
+        const QString prefix = home.filePath(".wine"), inData = home.filePath("data/skirmdeck/directory.sqlite");
+        QVERIFY(QDir().mkpath(prefix) && WriteTestFile(prefix + "/system.reg", HiveHeader()));
+        const ScopedEnv settings("SKIRMDECK_REGISTRY", QFile::encodeName(prefix + "/system.reg"));
+        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
+        AddServer("Mine", kRogueSpear, "10.0.0.5", "2346", {}, "DSL", "k", "10.0.0.5");
+        QVERIFY(QFileInfo::exists(inData) && !QFileInfo::exists(prefix + "/directory.sqlite"));
+        QVERIFY(QFile::rename(inData, prefix + "/directory.sqlite"));
+        QCOMPARE(ActiveServers(kRogueSpear).size(), 1);
+        QVERIFY(!QFileInfo::exists(inData));
+        // The tests' own file wins over both.
+        const ScopedEnv seam("SKIRMDECK_DIRECTORY_DB", QFile::encodeName(home.filePath("own.sqlite")));
+        QVERIFY(ActiveServers(kRogueSpear).isEmpty());
     }
 };
 

@@ -1,7 +1,7 @@
-// The echo where the network can be made to misbehave: each case runs in a child process of
-// this program inside a user and network namespace of its own, where loopback is the only
-// interface. There a host can be silenced, routes are missing, the socket kinds can be
-// permitted or refused, and crafted ICMP traffic can be put next to the real reply.
+// The echo where the network can be made to misbehave: the cases run in a child process of this
+// program inside a user and network namespace of its own, where loopback is the only interface.
+// There a host can be silenced, routes are missing, the socket kinds can be permitted or
+// refused, and crafted ICMP traffic can be put next to the real reply.
 #include "tests/core/net/RecordingEcho.h"
 
 #include "core/net/IcmpSocketEcho.h"
@@ -14,55 +14,40 @@
 #include "tests/support/ProgramState.h"
 
 #include <QElapsedTimer>
-#include <QMetaMethod>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <linux/capability.h>
-#include <net/if.h>
 #include <netinet/ip_icmp.h>
 #include <poll.h>
-#include <sys/ioctl.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <functional>
 #include <cstring>
-#include <memory>
-#include <string>
+#include <functional>
 #include <thread>
 
 namespace {
 
-constexpr int kNoNamespace = 77;
+constexpr int kSkipped = 77; // the test's SKIP_RETURN_CODE
 constexpr char kChildFlag[] = "--in-netns";
 constexpr uint32_t kLoopback = 0x0100007F; // 127.0.0.1
 constexpr uint32_t kUnrouted = 0x0302010A; // 10.1.2.3
 constexpr int kSlackMs = 400;              // scheduling on a busy machine, never the echo itself
+constexpr int kTimeOutMs = ModPing::kEchoTimeOutMs;
 const QRegularExpression kRoundTripText(QStringLiteral("^\\d+ms$"));
 
-void setSysctl(const char *name, const char *value)
+void setSysctl(const char *name, const QByteArray &value)
 {
-    const UniqueFd fd(::open((std::string("/proc/sys/net/ipv4/") + name).c_str(), O_WRONLY | O_CLOEXEC));
-    const auto length = static_cast<ssize_t>(std::strlen(value));
-    QVERIFY2(fd.valid() && ::write(fd.get(), value, static_cast<size_t>(length)) == length, name);
-}
-
-bool bringLoopbackUp()
-{
-    const UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (!fd.valid() || ::ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0)
-        return false;
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP | IFF_RUNNING);
-    return ::ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
+    QFile file(QStringLiteral("/proc/sys/net/ipv4/") + name);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(value) == value.size() && file.flush(), name);
 }
 
 bool dropNetRaw()
@@ -135,7 +120,7 @@ void sendForeign(const Request &request, const char *from, const char *otherHost
 }
 
 // Watches loopback for the echo requests the test makes and hands each to `answer`, which puts
-// crafted traffic next to it: at once, 60 ms later (later), or every millisecond (flood).
+// crafted traffic next to it: at once, or later once or again and again (after).
 class Injector {
 public:
     using Answer = std::function<void(Injector &, const Request &)>;
@@ -153,26 +138,24 @@ public:
     Injector &operator=(const Injector &) = delete;
 
     int requestsSeen() const { return m_seen; }
-    void later(const char *from, const QByteArray &icmp)
+    void after(int ms, std::function<void()> action, bool repeat = false)
     {
-        m_lateFrom = from;
-        m_late = icmp;
-        m_lateAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+        m_period = std::chrono::milliseconds(repeat ? ms : 0);
+        m_due = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        m_action = std::move(action);
     }
-    void flood(std::function<void()> burst) { m_flood = std::move(burst); }
 
 private:
     void run()
     {
         char buffer[1500];
         while (!m_stop) {
-            if (!m_late.isEmpty() && std::chrono::steady_clock::now() >= m_lateAt) {
-                sendIcmp(m_lateFrom, m_late);
-                m_late.clear();
-            }
-            if (m_flood) {
-                m_flood();
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const auto now = std::chrono::steady_clock::now();
+            if (m_action && now >= m_due) {
+                m_action();
+                m_due = now + m_period;
+                if (m_period.count() == 0)
+                    m_action = nullptr;
             }
             pollfd poller{m_sniffer.get(), POLLIN, 0};
             if (::poll(&poller, 1, 5) <= 0)
@@ -190,36 +173,13 @@ private:
 
     Answer m_answer;
     UniqueFd m_sniffer;
-    const char *m_lateFrom = nullptr;
-    QByteArray m_late;
-    std::chrono::steady_clock::time_point m_lateAt;
-    std::function<void()> m_flood;
+    std::function<void()> m_action;
+    std::chrono::steady_clock::time_point m_due;
+    std::chrono::milliseconds m_period{0};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_seen{0};
     std::thread m_thread;
 };
-
-enum class Plan { ForeignThenReply, ForeignErrorThenOurs, Flood };
-
-// One echo: foreign traffic and an error about another request of ours, then, by the plan,
-// the real reply late, an error about our request late, or the foreign traffic without end.
-Injector::Answer singlePlan(Plan plan)
-{
-    return [plan](Injector &injector, const Request &request) {
-        const auto burst = [request] {
-            sendForeign(request, "127.0.0.1", "127.0.0.2");
-            QByteArray otherRequest = request.packet;
-            const int header = (otherRequest.at(0) & 0x0F) * 4;
-            qToBigEndian<uint16_t>(static_cast<uint16_t>(request.sequence + 1), otherRequest.data() + header + 6);
-            sendIcmp("127.0.0.1", hostUnreachable(otherRequest));
-        };
-        if (plan == Plan::Flood)
-            return injector.flood(burst);
-        burst();
-        injector.later("127.0.0.1", plan == Plan::ForeignThenReply ? echoReply(request.id, request.sequence)
-                                                                   : hostUnreachable(request.packet));
-    };
-}
 
 // A batch: 127.0.0.2 gets foreign traffic, then its own reply late; 127.0.0.3 gets nothing;
 // 127.0.0.4 its reply at once.
@@ -230,7 +190,32 @@ void batchPlan(Injector &injector, const Request &request)
     if (request.to != QByteArray("\x7f\x00\x00\x02", 4))
         return;
     sendForeign(request, "127.0.0.2", "127.0.0.3");
-    injector.later("127.0.0.2", echoReply(request.id, request.sequence));
+    injector.after(60, [request] { sendIcmp("127.0.0.2", echoReply(request.id, request.sequence)); });
+}
+
+enum class Plan { ForeignThenReply, ForeignErrorThenOurs, Flood, Batch };
+
+// One echo: foreign traffic and an error about another request of ours, then, by the plan,
+// the real reply late, an error about our request late, or the foreign traffic without end.
+Injector::Answer answerBy(Plan plan)
+{
+    if (plan == Plan::Batch)
+        return batchPlan;
+    return [plan](Injector &injector, const Request &request) {
+        const auto burst = [request] {
+            sendForeign(request, "127.0.0.1", "127.0.0.2");
+            QByteArray otherRequest = request.packet;
+            const int header = (otherRequest.at(0) & 0x0F) * 4;
+            qToBigEndian<uint16_t>(static_cast<uint16_t>(request.sequence + 1), otherRequest.data() + header + 6);
+            sendIcmp("127.0.0.1", hostUnreachable(otherRequest));
+        };
+        if (plan == Plan::Flood)
+            return injector.after(1, burst, true);
+        burst();
+        const QByteArray late = plan == Plan::ForeignThenReply ? echoReply(request.id, request.sequence)
+                                                               : hostUnreachable(request.packet);
+        injector.after(60, [late] { sendIcmp("127.0.0.1", late); });
+    };
 }
 
 enum class Kind { Datagram, Raw, Command };
@@ -245,30 +230,17 @@ std::unique_ptr<Echo> makeEcho(Kind kind)
     return std::make_unique<PingCommandEcho>();
 }
 
-void addKinds(bool withCommand = true)
-{
-    QTest::addColumn<Kind>("kind");
-    QTest::newRow("datagram socket") << Kind::Datagram;
-    QTest::newRow("raw socket") << Kind::Raw;
-    if (withCommand)
-        QTest::newRow("ping command") << Kind::Command;
-}
-
-EchoResult echoOnce(Kind kind, uint32_t address, qint64 *elapsedMs = nullptr)
+// One echo, or a batch over one socket for more addresses, and how long it took.
+QList<EchoResult> echo(Kind kind, const QList<uint32_t> &addresses, qint64 &elapsedMs)
 {
     QElapsedTimer clock;
     clock.start();
-    const EchoResult result = makeEcho(kind)->send(address, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
-    if (elapsedMs)
-        *elapsedMs = clock.elapsed();
-    return result;
-}
-
-QString pingThrough(Kind kind, const QString &address, QString &pinged)
-{
     const auto echo = makeEcho(kind);
-    ScopedEcho installed(*echo);
-    return PingServer(address, pinged);
+    const QList<EchoResult> results = addresses.size() == 1
+                                          ? QList{echo->send(addresses[0], ModPing::kEchoPayload, kTimeOutMs)}
+                                          : echo->sendMany(addresses, ModPing::kEchoPayload, kTimeOutMs);
+    elapsedMs = clock.elapsed();
+    return results;
 }
 
 } // namespace
@@ -276,70 +248,77 @@ QString pingThrough(Kind kind, const QString &address, QString &pinged)
 Q_DECLARE_METATYPE(Kind)
 Q_DECLARE_METATYPE(Plan)
 
-// The cases that need the namespace; each runs in a child process of its own.
+// Run in the child, in declaration order: the last case gives up a privilege for good.
 class NetnsEcho : public IsolatedTest {
     Q_OBJECT
 private slots:
     void init()
     {
         ResetProgramState();
+        // Each case starts in a network namespace of its own, where only loopback is up.
+        QVERIFY(::unshare(CLONE_NEWNET) == 0 && QProcess::execute("ip", {"link", "set", "lo", "up"}) == 0);
         // The datagram socket is refused in a new namespace until the group range lets us in.
-        if (!QByteArray(QTest::currentTestFunction()).startsWith("fallsBack"))
+        if (QTest::currentTestFunction() != QByteArray("fallsBackToPingCommand"))
             setSysctl("ping_group_range", "0 0");
-        setSysctl("icmp_echo_ignore_all", "0");
     }
 
     // Each kind: loopback answers with its address and our data; an unrouted address fails at
-    // once; a silent host takes the whole time-out. Both failures read "Offline".
-    void outcomes_data() { addKinds(); }
+    // once; a silent host takes the whole time-out.
+    void outcomes_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("datagram socket") << Kind::Datagram;
+        QTest::newRow("raw socket") << Kind::Raw;
+        QTest::newRow("ping command") << Kind::Command;
+    }
     void outcomes()
     {
         QFETCH(Kind, kind);
-        const EchoResult result = echoOnce(kind, kLoopback);
+        qint64 elapsed = 0;
+        const EchoResult result = echo(kind, {kLoopback}, elapsed)[0];
         QCOMPARE(result.status, 0);
         QCOMPARE(result.replyAddress, kLoopback);
         if (kind != Kind::Command)
             QCOMPARE(result.data, QByteArray("Echo This"));
 
-        QString pinged;
-        QCOMPARE(echoOnce(kind, kUnrouted).status, 11002);
-        QCOMPARE(pingThrough(kind, QStringLiteral("10.1.2.3"), pinged), QStringLiteral("Offline"));
-        QCOMPARE(pinged, QStringLiteral("10.1.2.3"));
+        QCOMPARE(echo(kind, {kUnrouted}, elapsed)[0].status, 11002);
 
         setSysctl("icmp_echo_ignore_all", "1");
-        qint64 elapsed = 0;
-        QCOMPARE(echoOnce(kind, kLoopback, &elapsed).status, 11010);
-        QVERIFY2(elapsed >= ModPing::kEchoTimeOutMs - 5, qPrintable(QString::number(elapsed)));
-        QVERIFY2(elapsed <= ModPing::kEchoTimeOutMs + 100 + kSlackMs, qPrintable(QString::number(elapsed)));
-        QCOMPARE(pingThrough(kind, QStringLiteral("127.0.0.1"), pinged), QStringLiteral("Offline"));
+        QCOMPARE(echo(kind, {kLoopback}, elapsed)[0].status, 11010);
+        QVERIFY2(elapsed >= kTimeOutMs - 5 && elapsed <= kTimeOutMs + 100 + kSlackMs,
+                 qPrintable(QString::number(elapsed)));
     }
 
     void unresolvedNameIsNotSent()
     {
         RecordingEcho echo;
-        QString pinged = QStringLiteral("untouched");
-        QCOMPARE(PingServer(QStringLiteral("no-such-host.invalid"), pinged), QStringLiteral("Offline"));
+        QString pinged = "untouched";
+        QCOMPARE(PingServer("no-such-host.invalid", pinged), "Offline");
         QCOMPARE(pinged, QString());
         QCOMPARE(echo.requests().size(), 0);
     }
 
     // Replies to other requests, from other hosts and errors about other requests are passed over:
     // the answer is the late reply, the error about our own request, or the time-out however
-    // much foreign traffic keeps coming.
+    // much foreign traffic keeps coming. In a batch each reply counts for its own request only,
+    // and the whole batch waits one echo time-out.
     void injectedTraffic_data()
     {
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<Plan>("plan");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<QList<uint32_t>>("addresses");
+        QTest::addColumn<QString>("statuses");
         QTest::addColumn<int>("minMs");
         QTest::addColumn<int>("maxMs");
+        const QList<uint32_t> one{kLoopback}, batch{0x0200007F, 0x0300007F, 0x0400007F};
+        const int limit = kTimeOutMs + kSlackMs;
         for (Kind kind : {Kind::Datagram, Kind::Raw}) {
             const char *name = kind == Kind::Raw ? "raw, " : "datagram, ";
-            const int limit = ModPing::kEchoTimeOutMs + kSlackMs;
-            QTest::addRow("%sforeign then reply", name) << kind << Plan::ForeignThenReply << 0 << 55 << limit;
+            QTest::addRow("%sforeign then reply", name) << kind << Plan::ForeignThenReply << one << "0" << 55 << limit;
             QTest::addRow("%serror about ours", name)
-                << kind << Plan::ForeignErrorThenOurs << 11003 << 55 << ModPing::kEchoTimeOutMs - 1;
-            QTest::addRow("%sflood", name) << kind << Plan::Flood << 11010 << 0 << limit;
+                << kind << Plan::ForeignErrorThenOurs << one << "11003" << 55 << kTimeOutMs - 1;
+            QTest::addRow("%sflood", name) << kind << Plan::Flood << one << "11010" << 0 << limit;
+            QTest::addRow("%sbatch", name) << kind << Plan::Batch << batch << "0 11010 0" << kTimeOutMs - 5 << limit;
         }
     }
 
@@ -347,84 +326,24 @@ private slots:
     {
         QFETCH(Kind, kind);
         QFETCH(Plan, plan);
-        QFETCH(int, status);
+        QFETCH(QList<uint32_t>, addresses);
+        QFETCH(QString, statuses);
         QFETCH(int, minMs);
         QFETCH(int, maxMs);
         setSysctl("icmp_echo_ignore_all", "1");
-        Injector injector(singlePlan(plan));
+        Injector injector(answerBy(plan));
         qint64 elapsed = 0;
-        const EchoResult result = echoOnce(kind, kLoopback, &elapsed);
-        QVERIFY(injector.requestsSeen() >= 1);
-        QCOMPARE(result.status, status);
+        const QList<EchoResult> results = echo(kind, addresses, elapsed);
+        QCOMPARE(injector.requestsSeen(), addresses.size());
+        QStringList seen;
+        for (qsizetype i = 0; i < results.size(); ++i)
+            seen.append(QString::number(results[i].status) +
+                        (results[i].status == 0 && results[i].replyAddress != addresses[i] ? " from elsewhere" : ""));
+        QCOMPARE(seen.join(' '), statuses);
         QVERIFY2(elapsed >= minMs && elapsed <= maxMs, qPrintable(QString::number(elapsed)));
-        // Taking any earlier packet than the late reply would show a shorter time.
-        if (status == 0)
-            QVERIFY2(result.roundTripMs >= 55 && result.replyAddress == kLoopback,
-                     qPrintable(QString::number(result.roundTripMs)));
-    }
-
-    // A batch over one socket: each reply counts for its own request only, and the whole batch
-    // waits one echo time-out.
-    void batchMatchesEachReply_data() { addKinds(false); }
-    void batchMatchesEachReply()
-    {
-        QFETCH(Kind, kind);
-        setSysctl("icmp_echo_ignore_all", "1");
-        Injector injector(batchPlan);
-        QElapsedTimer clock;
-        clock.start();
-        const QList<EchoResult> results = makeEcho(kind)->sendMany({0x0200007F, 0x0300007F, 0x0400007F},
-                                                                   ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
-        const qint64 elapsed = clock.elapsed();
-        QCOMPARE(injector.requestsSeen(), 3);
-        QCOMPARE(results.size(), 3);
-        QCOMPARE(results[0].status, 0);
-        QVERIFY2(results[0].roundTripMs >= 55 && results[0].replyAddress == 0x0200007Fu,
-                 qPrintable(QString::number(results[0].roundTripMs)));
-        QCOMPARE(results[1].status, 11010);
-        QCOMPARE(results[2].status, 0);
-        QCOMPARE(results[2].replyAddress, 0x0400007Fu);
-        QVERIFY2(elapsed >= ModPing::kEchoTimeOutMs - 5 && elapsed <= ModPing::kEchoTimeOutMs + kSlackMs,
-                 qPrintable(QString::number(elapsed)));
-    }
-
-    // Without ICMP sockets single echoes and batches go to ping commands, many at a time.
-    void fallsBackToPingCommand()
-    {
-        // The ping program takes CAP_NET_RAW when it starts (its file capability, set-user-ID
-        // bit, or as root of this namespace). Under no_new_privs, which bwrap and some
-        // container runtimes set, no exec gains a privilege: it fails "missing cap_net_raw+p".
-        if (::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) == 1)
-            QSKIP("no_new_privs is set here (as under bwrap): the ping program cannot take CAP_NET_RAW");
-        QVERIFY(dropNetRaw());
-        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Datagram).trySend(kLoopback, "x", 10).has_value(), false);
-        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Raw).trySend(kLoopback, "x", 10).has_value(), false);
-
-        SystemEcho system;
-        QCOMPARE(system.send(kLoopback, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs).status, 0);
-        QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
-        QString pinged;
-        QVERIFY(PingServer(QStringLiteral("127.0.0.1"), pinged).contains(kRoundTripText));
-        SystemEcho batch;
-        QList<EchoResult> results = batch.sendMany({kLoopback, kUnrouted}, ModPing::kEchoPayload,
-                                                   ModPing::kEchoTimeOutMs);
-        QCOMPARE(batch.lastMethod(), SystemEcho::Method::PingCommand);
-        QCOMPARE(results[0].status, 0);
-        QCOMPARE(results[1].status, 11002);
-
-        setSysctl("icmp_echo_ignore_all", "1");
-        QList<uint32_t> silent;
-        for (uint32_t i = 1; i <= 40; ++i)
-            silent.append(0x0000007F | (i << 24));
-        QElapsedTimer clock;
-        clock.start();
-        results = batch.sendMany(silent, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
-        const qint64 elapsed = clock.elapsed();
-        QCOMPARE(results.size(), silent.size());
-        for (const EchoResult &result : results)
-            QCOMPARE(result.status, 11010);
-        // One after another they would take 40 time-outs.
-        QVERIFY2(elapsed < 10 * ModPing::kEchoTimeOutMs, qPrintable(QString::number(elapsed)));
+        // The first address's reply comes late: taking any earlier packet would show a shorter time.
+        if (results[0].status == 0)
+            QVERIFY2(results[0].roundTripMs >= 55, qPrintable(QString::number(results[0].roundTripMs)));
     }
 
     void localAddressIsFirstInterfaceUp()
@@ -440,59 +359,62 @@ private slots:
         QVERIFY(ip("link set v0 up"));
         QCOMPARE(LocalIPAddress(), "10.9.9.9");
     }
-};
 
-// Runs every case of NetnsEcho in a child process inside a fresh namespace.
-class TestEchoNetns : public IsolatedTest {
-    Q_OBJECT
-private slots:
-    void inNamespace_data()
+    // Without ICMP sockets single echoes and batches go to ping commands, many at a time.
+    void fallsBackToPingCommand()
     {
-        QTest::addColumn<QString>("function");
-        const QMetaObject &cases = NetnsEcho::staticMetaObject;
-        for (int i = cases.methodOffset(); i < cases.methodCount(); ++i) {
-            const QMetaMethod method = cases.method(i);
-            const QByteArray name = method.name();
-            if (method.methodType() == QMetaMethod::Slot && name != "init" && !name.endsWith("_data"))
-                QTest::newRow(name.constData()) << QString::fromLatin1(name);
-        }
-    }
+        // The ping program takes CAP_NET_RAW when it starts (its file capability, set-user-ID
+        // bit, or as root of this namespace). Under no_new_privs, which bwrap and some
+        // container runtimes set, no exec gains a privilege: it fails "missing cap_net_raw+p".
+        if (::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) == 1)
+            QSKIP("no_new_privs is set here (as under bwrap): the ping program cannot take CAP_NET_RAW");
+        QVERIFY(dropNetRaw());
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Datagram).trySend(kLoopback, "x", 10).has_value(), false);
+        QCOMPARE(IcmpSocketEcho(IcmpSocketEcho::Kind::Raw).trySend(kLoopback, "x", 10).has_value(), false);
 
-    void inNamespace()
-    {
-        QFETCH(QString, function);
-        QProcess child;
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start("unshare",
-                    {"-rn", QCoreApplication::applicationFilePath(), QString::fromLatin1(kChildFlag), function});
-        QVERIFY(child.waitForFinished(120000));
-        const QString output = QString::fromLocal8Bit(child.readAll());
-        if (child.exitCode() == kNoNamespace || output.startsWith("unshare: "))
-            QSKIP(qPrintable(QStringLiteral("cannot create a user and network namespace here: ") + output.trimmed()));
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
-        static const QRegularExpression skip(QStringLiteral("^SKIP.*$"), QRegularExpression::MultilineOption);
-        const auto skipped = skip.match(output);
-        if (skipped.hasMatch())
-            QSKIP(qPrintable(skipped.captured()));
+        SystemEcho system;
+        QCOMPARE(system.send(kLoopback, ModPing::kEchoPayload, kTimeOutMs).status, 0);
+        QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
+        QString pinged;
+        QVERIFY(PingServer("127.0.0.1", pinged).contains(kRoundTripText));
+        SystemEcho batch;
+        QList<EchoResult> results = batch.sendMany({kLoopback, kUnrouted}, ModPing::kEchoPayload, kTimeOutMs);
+        QCOMPARE(batch.lastMethod(), SystemEcho::Method::PingCommand);
+        QCOMPARE(results[0].status, 0);
+        QCOMPARE(results[1].status, 11002);
+
+        setSysctl("icmp_echo_ignore_all", "1");
+        QList<uint32_t> silent;
+        for (uint32_t i = 1; i <= 40; ++i)
+            silent.append(0x0000007F | (i << 24));
+        QElapsedTimer clock;
+        clock.start();
+        results = batch.sendMany(silent, ModPing::kEchoPayload, kTimeOutMs);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(results.size(), silent.size());
+        for (const EchoResult &result : results)
+            QCOMPARE(result.status, 11010);
+        // One after another they would take 40 time-outs.
+        QVERIFY2(elapsed < 10 * kTimeOutMs, qPrintable(QString::number(elapsed)));
     }
 };
 
 int main(int argc, char **argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], kChildFlag) == 0) {
-        if (!bringLoopbackUp()) {
-            std::fputs("cannot bring the loopback interface up\n", stderr);
-            return kNoNamespace;
-        }
-        QCoreApplication app(argc, argv);
-        NetnsEcho cases;
-        std::vector<char *> args{argv[0]};
-        args.insert(args.end(), argv + 2, argv + argc);
-        return QTest::qExec(&cases, static_cast<int>(args.size()), args.data());
-    }
     QCoreApplication app(argc, argv);
-    TestEchoNetns test;
-    return QTest::qExec(&test, argc, argv);
+    if (argc < 2 || std::strcmp(argv[1], kChildFlag) != 0) {
+        // The cases run again in a child process inside a user and network namespace of its own.
+        if (QProcess::execute("unshare", {"-rn", "true"}) != 0) {
+            std::fputs("SKIP: cannot create a user and network namespace here\n", stderr);
+            return kSkipped;
+        }
+        QStringList arguments = app.arguments();
+        arguments.insert(1, kChildFlag);
+        return QProcess::execute("unshare", QStringList{"-rn"} + arguments);
+    }
+    NetnsEcho cases;
+    argv[1] = argv[0];
+    return QTest::qExec(&cases, argc - 1, argv + 1);
 }
 
 #include "test_echo_netns.moc"

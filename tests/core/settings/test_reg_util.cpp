@@ -1,13 +1,19 @@
 #include "core/settings/CRegUtil.h"
 #include "core/settings/RegWriteScope.h"
+#include "core/settings/WineHandoff.h"
+#include "core/settings/WineServer.h"
 #include "tests/support/ProgramState.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WineWatch.h"
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // CRegUtil over a real hive file holding values in every shape a game or Wine leaves behind,
-// and one command's writes under a RegWriteScope.
+// one command's writes under a RegWriteScope, and the hand-off to a running wineserver.
 namespace {
 
 const QByteArray kValues = "\n[Software\\\\Test] 1\n"
@@ -25,6 +31,29 @@ const QByteArray kValues = "\n[Software\\\\Test] 1\n"
 const QString kKey = QString("SOFTWARE\\Test");
 
 QString Get(CRegUtil &reg, const QString &name) { return reg.GetSettingString(HKEY_LOCAL_MACHINE, kKey, name); }
+
+// The child: holds a write lock on byte 0 of the file until its standard input closes.
+int HoldLock(const char *path)
+{
+    const int fd = ::open(path, O_RDWR | O_CREAT, 0600);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_len = 1;
+    if (fd < 0 || ::fcntl(fd, F_SETLKW, &lock) != 0)
+        return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    char c;
+    while (::read(0, &c, 1) > 0) {
+    }
+    return 0;
+}
+
+QString Utf16(const QByteArray &bytes)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+}
 
 } // namespace
 
@@ -150,7 +179,75 @@ private slots:
         CRegUtil fresh(hive.path());
         QCOMPARE(Get(fresh, "Mine") + Get(fresh, "Theirs") + Get(fresh, "Later"), QString("abc"));
     }
+    // Finding a prefix's running wineserver by its lock, and what is handed to it, without
+    // Wine: a child process holds the server's lock in Debian's layout (a folder in the
+    // temporary folder named by the prefix's "wineserver" file), and a stand-in "wine" keeps
+    // the import file and fails.
+    void lockedServerGetsTheChange()
+    {
+        QTemporaryDir tmp;
+        const ScopedEnv tmpdir("TMPDIR", QFile::encodeName(tmp.path()));
+        TempHive hive(HiveHeader(true));
+        const QString prefix = hive.dir();
+        QVERIFY(QDir(prefix).mkpath("dosdevices") && QDir(prefix).mkpath("drive_c/windows/temp"));
+        QFile named(prefix + "/wineserver");
+        QVERIFY(named.open(QIODevice::WriteOnly));
+        named.write("wine-skdtest");
+        named.close();
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(prefix).constData(), &st), 0);
+        const QString serverDir = QStringLiteral("%1/wine-skdtest/server-%2-%3")
+                                      .arg(tmp.path())
+                                      .arg(qulonglong(st.st_dev), 0, 16)
+                                      .arg(qulonglong(st.st_ino), 0, 16);
+        QVERIFY(QDir().mkpath(serverDir));
+        // A lock file nobody holds (a server that crashed) is no running server.
+        QFile(serverDir + "/lock").open(QIODevice::WriteOnly);
+        QVERIFY(!wineserver::IsRunning(prefix));
+        const WineStarts wine(3);
+        CRegUtil reg(hive.path());
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Before", "1");
+        QCOMPARE(wine.starts(), QStringList());
+
+        QProcess server;
+        server.start(QCoreApplication::applicationFilePath(), {"--hold-lock", serverDir + "/lock"});
+        QVERIFY(server.waitForReadyRead(30000));
+        QVERIFY(wineserver::IsRunning(prefix));
+
+        reg.SaveSettingString(HKEY_LOCAL_MACHINE, kKey, "Player\"Name", QStringLiteral("Caf\u00e9"));
+        winehandoff::WaitForAll();
+        QCOMPARE(wine.starts().size(), 1);
+        QVERIFY(wine.starts()[0].startsWith("reg import skirmdeck-"));
+        QVERIFY(wine.starts()[0].endsWith(".reg /reg:64"));
+        // The whole change, exact type and bytes, at the file's own path; the file is gone after.
+        QVERIFY(wine.lastImport().startsWith("\xff\xfe"));
+        QCOMPARE(Utf16(wine.lastImport().mid(2)),
+                 QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Test]\r\n"
+                                "\"Player\\\"Name\"=hex(1):43,00,61,00,66,00,e9,00,00,00\r\n"
+                                "\r\n"));
+        QVERIFY(QDir(prefix + "/drive_c/windows/temp").isEmpty());
+        // The failure is kept for the About window; the file has the value all the same.
+        QVERIFY2(winehandoff::LastFailure().contains("status 3: reg: import failed"),
+                 qPrintable(winehandoff::LastFailure()));
+        QCOMPARE(reg.GetSettingString(HKEY_LOCAL_MACHINE, kKey, "Player\"Name"), QStringLiteral("Caf\u00e9"));
+
+        // The server ends: no more Wine processes.
+        server.closeWriteChannel();
+        QVERIFY(server.waitForFinished(30000));
+        QVERIFY(!wineserver::IsRunning(prefix));
+        reg.DeleteValue(HKEY_LOCAL_MACHINE, kKey, "Player\"Name");
+        winehandoff::WaitForAll();
+        QCOMPARE(wine.starts().size(), 1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestRegUtil)
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0)
+        return HoldLock(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestRegUtil test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_reg_util.moc"

@@ -69,13 +69,11 @@ private slots:
         using cmdline::Program;
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        const QString reg = makeHive("cl");
-        auto parsed = cmdline::Parse({"prog", "--registry", reg, "--prefix", path("cl")}, Program::Window, "d");
-        QCOMPARE(parsed.options.registry + parsed.options.prefix, reg + path("cl"));
+        makeHive("cl");
         const QString here = QDir::current().absoluteFilePath("favourites/here");
         QCOMPARE(cmdline::Parse({"prog", "--start-dir", "favourites/here"}, Program::Window, {}).options.startDir,
                  here);
-        parsed = cmdline::Parse({"prog", "--start-in-data-dir"}, Program::Window, {});
+        auto parsed = cmdline::Parse({"prog", "--start-in-data-dir"}, Program::Window, {});
         QCOMPARE(parsed.options.startDir, data.path() + "/skirmdeck");
         qunsetenv("XDG_DATA_HOME");
         // A tool's command keeps its own arguments, even ones that look like options.

@@ -144,6 +144,7 @@ private slots:
         const QByteArray after = FormatFavorites(ManyServers(100000));
         // Read while saves run until one has ended, then after a kill at some point of another.
         for (QByteArray bytes; bytes != after;) {
+            QVERIFY2(!child.waitForFinished(0), "the saving child ended by itself");
             bytes = ReadTestFile(file.path());
             QVERIFY(bytes == before || bytes == after);
         }

@@ -12,9 +12,12 @@
 
 namespace {
 
+// The text with its NUL, as Windows keeps strings: UTF-16, little-endian.
 QByteArray utf16z(const QString &text)
 {
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), (text.size() + 1) * 2);
+    QByteArray bytes((text.size() + 1) * 2, '\0');
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return bytes;
 }
 
 hive::HiveFile parsed(const QByteArray &text)

@@ -9,14 +9,6 @@ inline const QByteArray kWineSystemReg(R"HIVE(WINE REGISTRY Version 2
 
 #arch=win64
 
-[Software\\_Tmp] 1735690100
-#time=1db5be14458c87f
-
-[Software\\Classes\\.exe] 1735689600
-#time=1db5be019ba4000
-@="exefile"
-"Content Type"="application/x-msdownload"
-
 [Software\\Classes\\CLSID\\{00000000-0000-0000-0000-000000000000}] 1735689601
 #time=1db5be01a986fd2
 #class="Example \"Class\""
@@ -28,23 +20,13 @@ inline const QByteArray kWineSystemReg(R"HIVE(WINE REGISTRY Version 2
 [Software\\Microsoft\\Windows NT\\CurrentVersion] 1735690022
 #time=1db5be115552d87
 "CSDVersion"=""
-"CurrentBuild"="19045"
-"CurrentBuildNumber"="19045"
 "CurrentMajorVersionNumber"=dword:0000000a
-"CurrentVersion"="6.3"
 "DigitalProductId"=hex:a4,00,00,00,03,00,00,00,30,30,33,33,30,2d,38,30,30,30,\
   30,2d,30,30,30,30,30,2d,41,41,34,34,32,00,00,00,00,00,00,00,00,00,00,00,00,\
   00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,f0,f1,f2,f3,f4,f5,f6,\
   f7,f8,f9,fa,fb,fc,fd,fe,ff
 "InstallTime"=hex(b):00,80,7b,8b,2d,5c,db,01
-"ProductName"="Windows 10 Pro"
-"RegisteredOrganization"=""
 "RegisteredOwner"="Caf\xe9 \x00e9a \x20ac\xe9 \xd83d\xde00"
-
-[Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts] 1735689600
-#time=1db5be019ba4000
-"Arial (TrueType)"="arial.ttf"
-"Courier New (TrueType)"="cour.ttf"
 
 [Software\\Vendor \[Test\]\\Escapes] 1735690100
 #time=1db5be14458c87f
@@ -71,9 +53,5 @@ inline const QByteArray kWineSystemReg(R"HIVE(WINE REGISTRY Version 2
 
 [System\\CurrentControlSet\\Control\\Session Manager\\Environment] 1735689600
 #time=1db5be019ba4000
-"ComSpec"=str(2):"%SystemRoot%\\system32\\cmd.exe"
-"NUMBER_OF_PROCESSORS"="4"
-"OS"="Windows_NT"
 "PATH"=str(2):"%SystemRoot%\\system32;%SystemRoot%;%SystemRoot%\\system32\\wbem"
-"TEMP"=str(2):"%SystemRoot%\\TEMP"
 )HIVE");

@@ -9,14 +9,6 @@
 #include <QApplication>
 #include <QWidget>
 
-namespace {
-
-// Where the program finds its settings hive and its embedded directory: unset, the program's
-// own defaults; each test names files of its own (TempHive, DirectorySandbox).
-const char *const kFileVariables[] = {"SKIRMDECK_REGISTRY", "SKIRMDECK_DIRECTORY_DB"};
-
-} // namespace
-
 void ResetProgramState()
 {
     // Chosen before any is deleted: deleting a window also deletes the windows it owns (its
@@ -44,6 +36,8 @@ void ResetProgramState()
     setEchoSeam(nullptr);
     setProcessStarter(nullptr);
     setUrlOpener(nullptr);
-    for (const char *name : kFileVariables)
-        qunsetenv(name);
+    // Unset, the program's own defaults; each test names files of its own (TempHive,
+    // DirectorySandbox).
+    qunsetenv("SKIRMDECK_REGISTRY");
+    qunsetenv("SKIRMDECK_DIRECTORY_DB");
 }

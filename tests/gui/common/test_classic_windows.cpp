@@ -33,6 +33,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -247,8 +248,15 @@ QStringList EnterPresses(QWidget *window)
         if (!box->isVisible() || !box->isEnabled() || box->isReadOnly())
             continue;
         box->setFocus(Qt::TabFocusReason);
+        // A button may open a modal window; it is closed, as found, from inside its own loop.
+        bool modal = false;
+        const QObject watch;
+        QTimer::singleShot(0, &watch, [&] {
+            if (QWidget *other = QApplication::activeModalWidget(); other && other != window)
+                modal = other->close();
+        });
         QTest::keyClick(box, Qt::Key_Return);
-        if (!window->isVisible())
+        if (!window->isVisible() || modal)
             return {QStringLiteral("%1: Enter in %2 pressed a button").arg(window->windowTitle(), NameOf(box))};
     }
     return {};

@@ -128,11 +128,34 @@ private:
         return changes;
     }
 
+    // Create Game Opts shows the main window's flag, not the stored one; its box is flipped and
+    // OK clicked from inside its own event loop, as it is modal.
+    static void FlipAutoAnnounce(frmServerConfig &dlg, const QString &game)
+    {
+        FakeMainLink mainLink;
+        mainLink.mboolUpdate = !IsRSFamily(game);
+        bool answered = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *update = qobject_cast<frmServerUpdate *>(w); update && update->isVisible()) {
+                    answered = update == QApplication::activeModalWidget() &&
+                               update->chkUpdate->isChecked() == mainLink.mboolUpdate;
+                    ClickOn(update->chkUpdate);
+                    ClickOn(update->cmdOK);
+                }
+        });
+        ClickOn(dlg.cmdUpdate);
+        QVERIFY(answered);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
+    }
+
 private slots:
     void cleanup() { m_desk.reset(); }
 
     void okWritesTextsNumbersAndChangedOptions_data()
     {
+        QTest::addColumn<bool>("ok"); // or Cancel
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("extra");
@@ -144,22 +167,28 @@ private slots:
                                        Dword("MultiplayerBlueTeamSize", 3), Dword("MultiplayerGoldTeamSize", 9)};
         // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
         QTest::newRow("Urban Operations, toggled once and twice")
-            << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)} << QList<int>{3, 5, 4, 4, 12}
+            << true << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)}
+            << QList<int>{3, 5, 4, 4, 12}
             << QStringList{NumChange(uo, "MultiplayerMaximumNumberOfPlayers", 0),
                            NumChange(uo, "MultiplayerBlueTeamSize", 0), NumChange(uo, "MultiplayerGoldTeamSize", 0)};
         QTest::newRow("Rogue Spear, every box")
-            << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
+            << true << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
             << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
             << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6)};
         // The hidden rows and whatever was stored behind them stay out of it.
         QTest::newRow("Rainbow Six, Use Password only")
-            << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};
-        QTest::newRow("Eagle Watch, every box")
-            << kEagleWatch << "TF10tF      T" << QStringList{} << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
+            << true << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};
+        QTest::newRow("Eagle Watch, every box") << true << kEagleWatch << "TF10tF      T" << QStringList{}
+                                                << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
+        for (const QString &game : {rs, kRainbowSix})
+            QTest::addRow("%s, cancelled", qPrintable(game))
+                << false << game << "TFTFTFTFTFTFT" << QStringList{} << QList<int>{0, 3, 4, 12} << QStringList{};
     }
 
+    // Create Game Opts stores its own box at once, whether OK or Cancel closes the dialog.
     void okWritesTextsNumbersAndChangedOptions()
     {
+        QFETCH(bool, ok);
         QFETCH(QString, game);
         QFETCH(QString, stored);
         QFETCH(QStringList, extra);
@@ -182,13 +211,18 @@ private slots:
             QCOMPARE(dlg.txtPW->isEnabled(), dlg.chkServerOpts[12]->isChecked());
         }
         QStringList expected = numbers + typeTexts(dlg, game);
-        ClickOn(dlg.cmdOK);
-
-        QVERIFY(messages().isEmpty());
-        QVERIFY(!dlg.isVisible());
         for (int i = 0; i < 13; ++i)
             if (clicks.count(i) % 2 == 1)
                 expected << OptChange(game, i, !StoredOn(stored[i]));
+        FlipAutoAnnounce(dlg, game);
+        ClickOn(ok ? dlg.cmdOK : dlg.cmdCancell);
+
+        QVERIFY(messages().isEmpty());
+        QVERIFY(!dlg.isVisible());
+        // Stored "False": only a flag the main window held as on shows as a change.
+        expected = ok ? expected : QStringList{};
+        if (IsRSFamily(game))
+            expected << "Red Storm Entertainment\\PostServerUpdate=sz:True";
         expected.sort();
         QCOMPARE(changes(), expected);
     }
@@ -286,54 +320,6 @@ private slots:
         ClickOn(dlg.cmdOK);
         QCOMPARE(messages().size(), 1);
         QVERIFY(changes().contains(OptChange(game, 0, false)));
-    }
-
-    void cancelWritesNothingAfterCreateGameOpts_data()
-    {
-        QTest::addColumn<QString>("game");
-        QTest::newRow("Rogue Spear") << kRogueSpear;
-        QTest::newRow("Rainbow Six") << kRainbowSix;
-    }
-
-    void cancelWritesNothingAfterCreateGameOpts()
-    {
-        QFETCH(QString, game);
-        prepare(game, "TFTFTFTFTFTFT");
-        // The auto-announce box shows the main window's flag, not the stored "False".
-        FakeMainLink mainLink;
-        mainLink.mboolUpdate = !IsRSFamily(game);
-        frmServerConfig dlg;
-        dlg.show();
-        for (int i : {0, 3, 4, 12})
-            ClickOn(dlg.chkServerOpts[i]);
-        typeTexts(dlg, game);
-        if (IsRSFamily(game)) {
-            TypeOver(dlg.cboMaxPlayers, "4");
-            TypeOver(dlg.cboGameLength, "30");
-        }
-
-        // The auto-announce dialog is modal: answer it from inside its own event loop.
-        bool answered = false;
-        QTimer::singleShot(0, &dlg, [&] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *update = qobject_cast<frmServerUpdate *>(w); update && update->isVisible()) {
-                    answered = update == QApplication::activeModalWidget() &&
-                               update->chkUpdate->isChecked() == mainLink.mboolUpdate;
-                    ClickOn(update->chkUpdate);
-                    ClickOn(update->cmdOK);
-                }
-        });
-        ClickOn(dlg.cmdUpdate);
-        QVERIFY(answered);
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
-
-        ClickOn(dlg.cmdCancell);
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(messages().isEmpty());
-        // Only the auto-announce dialog's own OK wrote, and only a changed value shows.
-        QCOMPARE(changes(),
-                 IsRSFamily(game) ? QStringList{"Red Storm Entertainment\\PostServerUpdate=sz:True"} : QStringList{});
     }
 };
 

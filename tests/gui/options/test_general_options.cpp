@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -76,31 +77,19 @@ struct Opened : OptionsDesk {
 };
 
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
+// Checks are compared for the shown boxes, hidden state and captions for all.
 template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidden, Bit bit)
 {
     QString out;
     const auto add = [&](QCheckBox *box) {
         if (withHidden || !box->isHidden())
-            out += QChar('0' + int(bit(box)));
+            out += QChar('0' + int(std::invoke(bit, box)));
     };
     std::ranges::for_each(dlg.chkGameOpts, add);
     out += '/';
     std::ranges::for_each(dlg.chkGraphicOpts, add);
     return out;
 }
-QString ShownChecks(const frmGeneralOptions &d)
-{
-    return PerBox(d, false, [](QCheckBox *b) { return b->isChecked(); });
-}
-QString HiddenMask(const frmGeneralOptions &d)
-{
-    return PerBox(d, true, [](QCheckBox *b) { return b->isHidden(); });
-}
-QString CaptionMask(const frmGeneralOptions &d)
-{
-    return PerBox(d, true, [](QCheckBox *b) { return !b->text().isEmpty(); });
-}
-
 void ApplyResolution(QComboBox *combo, const QString &action)
 {
     if (action.startsWith(QString("pick:")))
@@ -175,8 +164,9 @@ private slots:
         gUnloadOnStart = true;
         if (!c.game.isEmpty()) {
             QVERIFY(opened.dlg->chkGameStart->isChecked());
-            QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
-            QCOMPARE(HiddenMask(*opened.dlg), IsRSFamily(c.game) ? "00000000/000000000" : "00000001/011111110");
+            QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
+            QCOMPARE(PerBox(*opened.dlg, true, &QCheckBox::isHidden),
+                     IsRSFamily(c.game) ? "00000000/000000000" : "00000001/011111110");
             QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
         }
 
@@ -230,9 +220,9 @@ private slots:
         const frmGeneralOptions &dlg = *opened.dlg;
 
         QCOMPARE(opened.messages.texts(), QStringList{c.message});
-        QCOMPARE(CaptionMask(dlg), c.captions);
-        QCOMPARE(HiddenMask(dlg), c.hidden);
-        QCOMPARE(ShownChecks(dlg), c.checks);
+        QCOMPARE(PerBox(dlg, true, [](QCheckBox *b) { return !b->text().isEmpty(); }), c.captions);
+        QCOMPARE(PerBox(dlg, true, &QCheckBox::isHidden), c.hidden);
+        QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), c.checks);
         // The rest of the opening went on: the exit option is loaded and clicks count again.
         QVERIFY(dlg.chkGameStart->isChecked());
 
@@ -258,7 +248,7 @@ private slots:
         gUnloadOnStart = true;
 
         QCOMPARE(opened.messages.texts(), QStringList{"Error Reading Registry Values Type mismatch 13"});
-        QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(game) ? kRSChecks : kRB6Checks);
+        QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(game) ? kRSChecks : kRB6Checks);
         QVERIFY(!opened.dlg->chkGameStart->isChecked());
 
         // The loading flag stays set, so these clicks are not taken as changes.

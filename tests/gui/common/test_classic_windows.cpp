@@ -198,17 +198,12 @@ const QList<OpenWindow> kWindows = {
     },
 };
 
-QString NameOf(QWidget *control)
-{
-    QAccessibleInterface *face = control ? QAccessible::queryAccessibleInterface(control) : nullptr;
-    return face ? face->text(QAccessible::Name) : QStringLiteral("(none)");
-}
-
+// What a screen reader calls those controls, for the findings.
 QString NamesOf(const QList<QWidget *> &controls)
 {
     QStringList names;
     for (QWidget *control : controls)
-        names << NameOf(control);
+        names << (control ? QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name) : QString());
     return names.join(QStringLiteral(", "));
 }
 
@@ -257,7 +252,7 @@ QStringList EnterPresses(QWidget *window)
         });
         QTest::keyClick(box, Qt::Key_Return);
         if (!window->isVisible() || modal)
-            return {QStringLiteral("%1: Enter in %2 pressed a button").arg(window->windowTitle(), NameOf(box))};
+            return {QStringLiteral("%1: Enter in %2 pressed a button").arg(window->windowTitle(), NamesOf({box}))};
     }
     return {};
 }

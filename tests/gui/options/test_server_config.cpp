@@ -63,10 +63,6 @@ QString OptChange(const QString &game, int index, bool on)
 {
     return Change(game, OptNames(game)[index], on ? "sz:True" : "sz:False");
 }
-QString NumChange(const QString &game, const QString &name, int number)
-{
-    return Change(game, name, "dword:" + QString::number(number));
-}
 
 // The controls only the Rogue Spear family shows.
 QList<QWidget *> RSOnly(const frmServerConfig &dlg)
@@ -169,12 +165,14 @@ private slots:
         QTest::newRow("Urban Operations, toggled once and twice")
             << true << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)}
             << QList<int>{3, 5, 4, 4, 12}
-            << QStringList{NumChange(uo, "MultiplayerMaximumNumberOfPlayers", 0),
-                           NumChange(uo, "MultiplayerBlueTeamSize", 0), NumChange(uo, "MultiplayerGoldTeamSize", 0)};
+            << QStringList{Change(uo, "MultiplayerMaximumNumberOfPlayers", "dword:0"),
+                           Change(uo, "MultiplayerBlueTeamSize", "dword:0"),
+                           Change(uo, "MultiplayerGoldTeamSize", "dword:0")};
         QTest::newRow("Rogue Spear, every box")
             << true << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
             << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
-            << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6)};
+            << QStringList{Change(rs, "MultiplayerBlueTeamSize", "dword:6"),
+                           Change(rs, "MultiplayerGoldTeamSize", "dword:6")};
         // The hidden rows and whatever was stored behind them stay out of it.
         QTest::newRow("Rainbow Six, Use Password only")
             << true << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};

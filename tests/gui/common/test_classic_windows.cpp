@@ -1,8 +1,9 @@
-// Every window is built the classic way; here, what a player reads of it must not be cut off,
-// and what a screen reader reads of it must name every control.
+// Rules every window keeps: what a player reads of it is not cut off, what a screen reader reads
+// of it names every control, Tab follows the window's intended order, Enter presses no button.
 #include "core/state/AppState.h"
 #include "gui/browser/frmAddServer.h"
 #include "gui/browser/frmServerList.h"
+#include "gui/common/UiSupport.h"
 #include "gui/directory/frmPostServer.h"
 #include "gui/main/frmMain.h"
 #include "gui/options/GeneralOptionTables.h"
@@ -18,17 +19,21 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -139,22 +144,126 @@ QStringList UnnamedControls(QWidget *window)
     return unnamed;
 }
 
-using OpenWindow = std::function<QWidget *(frmMain &)>;
+// A window, and the controls Tab is meant to visit in turn; none where the window keeps the
+// order it builds its controls in.
+using Opened = std::pair<QWidget *, QList<QWidget *>>;
+using OpenWindow = std::function<Opened(frmMain &)>;
 
-// One line per window; a new window is one more line.
+template <class Boxes> QList<QWidget *> Some(const Boxes &boxes, int from, int to)
+{
+    return QList<QWidget *>(boxes.begin() + from, boxes.begin() + to);
+}
+
+// One entry per window; a new window is one more.
 const QList<OpenWindow> kWindows = {
-    [](frmMain &main) -> QWidget * { return new frmPlayerConfig(&main); },
-    [](frmMain &main) -> QWidget * { return new frmServerConfig(&main); },
-    [](frmMain &main) -> QWidget * { return new frmGeneralOptions(&main); },
-    [](frmMain &main) -> QWidget * { return new frmServerUpdate(&main); },
-    [](frmMain &main) -> QWidget * { return new frmAbout(&main); },
-    [](frmMain &main) -> QWidget * { return new frmPostServer(&main); },
-    [](frmMain &) -> QWidget * { return frmServerList::Instance(); },
-    [](frmMain &main) -> QWidget * { return new frmAddServer(*frmServerList::Instance(), &main); },
-    [](frmMain &main) -> QWidget * { return new frmTimer(&main); },
+    [](frmMain &main) -> Opened {
+        auto *w = new frmPlayerConfig(&main);
+        return {w,
+                {w->txtPlayerName, w->txtClanName, w->cboPrimary, w->cboSecondary, w->cboKit1, w->cboKit2, w->cmdOK,
+                 w->cmdCancell}};
+    },
+    [](frmMain &main) -> Opened {
+        auto *w = new frmServerConfig(&main);
+        return {w, QList<QWidget *>{w->txtServername, w->txtMOTD, w->chkServerOpts[kUsePasswordIndex], w->txtPW,
+                                    w->cboMaxPlayers, w->cboGameLength, w->cmdUpdate} +
+                       Some(w->chkServerOpts, 0, kUsePasswordIndex) + QList<QWidget *>{w->cmdOK, w->cmdCancell}};
+    },
+    [](frmMain &main) -> Opened {
+        auto *w = new frmGeneralOptions(&main);
+        return {w, Some(w->chkGameOpts, 0, kGameOptBoxes) + Some(w->chkGraphicOpts, 0, kFullScreenIndex) +
+                       QList<QWidget *>{w->cboResolution, w->chkGraphicOpts[kFullScreenIndex], w->chkGameStart,
+                                        w->cmdOk, w->cmdCancell}};
+    },
+    [](frmMain &main) -> Opened {
+        auto *w = new frmServerUpdate(&main);
+        return {w, {w->txtDescription, w->chkUpdate, w->cmdOK, w->cmdCancell}};
+    },
+    [](frmMain &main) -> Opened {
+        auto *w = new frmPostServer(&main);
+        return {w,
+                {w->txtServerName, w->txtIPAddress, w->txtPort, w->txtMods, w->txtServerKey, w->cboConnection,
+                 w->cmdPostServer, w->cmdCancel}};
+    },
+    [](frmMain &main) -> Opened {
+        return {new frmAbout(&main), {}};
+    },
+    [](frmMain &) -> Opened {
+        return {frmServerList::Instance(), {}};
+    },
+    [](frmMain &main) -> Opened {
+        return {new frmAddServer(*frmServerList::Instance(), &main), {}};
+    },
+    [](frmMain &main) -> Opened {
+        return {new frmTimer(&main), {}};
+    },
 };
 
-using WindowCheck = std::function<QStringList(QWidget *)>;
+// What a screen reader calls those controls, for the findings.
+QString NamesOf(const QList<QWidget *> &controls)
+{
+    QStringList names;
+    for (QWidget *control : controls)
+        names << (control ? QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name) : QString());
+    return names.join(QStringLiteral(", "));
+}
+
+// Tab, pressed from the first control, visits the shown and enabled controls in their intended order.
+QStringList TabDetours(QWidget *window, QList<QWidget *> order)
+{
+    window->show();
+    order.removeIf([](const QWidget *control) { return !control->isVisible() || !control->isEnabled(); });
+    if (order.isEmpty())
+        return {};
+    if (!QTest::qWaitForWindowActive(window))
+        return {window->windowTitle() + QStringLiteral(": never active")};
+    order.first()->setFocus(Qt::TabFocusReason);
+    QList<QWidget *> visited;
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *control = QApplication::focusWidget();
+        // A list takes the focus in the text box inside it.
+        while (control && !order.contains(control))
+            control = control->parentWidget();
+        visited << control;
+    }
+    order.removeFirst();
+    if (visited == order)
+        return {};
+    return {QStringLiteral("%1: Tab visits %2, not %3").arg(window->windowTitle(), NamesOf(visited), NamesOf(order))};
+}
+
+// Enter in a dialog's text box or list presses no button: the dialog stays open, and what a
+// button would show lands among the messages the check reports.
+QStringList EnterPresses(QWidget *window)
+{
+    if (!qobject_cast<QDialog *>(window))
+        return {};
+    window->show();
+    for (QLineEdit *box : window->findChildren<QLineEdit *>()) {
+        if (!box->isVisible() || !box->isEnabled() || box->isReadOnly())
+            continue;
+        box->setFocus(Qt::TabFocusReason);
+        // A button may open a modal window; it is closed, as found, from inside its own loop.
+        bool modal = false;
+        const QObject watch;
+        QTimer::singleShot(0, &watch, [&] {
+            if (QWidget *other = QApplication::activeModalWidget(); other && other != window)
+                modal = other->close();
+        });
+        QTest::keyClick(box, Qt::Key_Return);
+        if (!window->isVisible() || modal)
+            return {QStringLiteral("%1: Enter in %2 pressed a button").arg(window->windowTitle(), NamesOf({box}))};
+    }
+    return {};
+}
+
+using WindowCheck = std::function<QStringList(QWidget *, const QList<QWidget *> &tabOrder)>;
+
+// A check that needs only the window.
+template <class Check> WindowCheck Each(Check check)
+{
+    return [check](QWidget *window, const QList<QWidget *> &) { return check(window); };
+}
 
 } // namespace
 
@@ -162,8 +271,21 @@ class TestClassicWindows : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    void everyCaptionFitsItsControl() { QVERIFY(CheckEveryWindow(CutCaptions)); }
-    void everyControlHasAName() { QVERIFY(CheckEveryWindow(UnnamedControls)); }
+    void everyCaptionFitsItsControl() { QVERIFY(CheckEveryWindow(Each(CutCaptions))); }
+    void everyControlHasAName() { QVERIFY(CheckEveryWindow(Each(UnnamedControls))); }
+    void enterPressesNoButton() { QVERIFY(CheckEveryWindow(Each(EnterPresses))); }
+    void tabFollowsTheIntendedOrder() { QVERIFY(CheckEveryWindow(TabDetours)); }
+    // A declared order holds from its first control on, even where another control was built
+    // between the first two.
+    void tabOrderStartsAtTheFirstControl()
+    {
+        QDialog window;
+        auto *first = new QLineEdit(&window);
+        new QLineEdit(&window);
+        const QList<QWidget *> order = {first, new QLineEdit(&window)};
+        ChainTabOrder(order);
+        QCOMPARE(TabDetours(&window, order), QStringList());
+    }
 
 private:
     // Both families, as their dialogs caption the option boxes differently; the main window
@@ -185,11 +307,12 @@ private:
             main.cboGameType->setCurrentIndex(game);
             for (bool posted : {false, true}) {
                 main.SetPostedState(posted);
-                found << check(&main);
+                found << check(&main, {});
             }
             for (const OpenWindow &open : kWindows) {
-                std::unique_ptr<QWidget> window(open(main));
-                found << check(window.get());
+                const auto [window, tabOrder] = open(main);
+                const std::unique_ptr<QWidget> owned(window);
+                found << check(window, tabOrder);
             }
         }
         found << boxes.texts();

@@ -19,11 +19,13 @@ QString Escaped(QString text) { return text.replace(QLatin1Char('\\'), QStringLi
 
 } // namespace
 
-QByteArray BuildHive(const QList<HiveKeyText> &keys)
+QByteArray BuildHive(const QList<HiveKeyText> &keys, bool win64)
 {
-    QString text = QString::fromLatin1(HiveHeader(false));
-    for (const auto &key : keys)
-        text += QStringLiteral("\n[%1] 1735689600\n%2\n").arg(Escaped(key.key), key.lines.join(QLatin1Char('\n')));
+    QString text = QString::fromLatin1(HiveHeader(win64));
+    for (const auto &key : keys) {
+        const QString name = win64 ? QString(key.key).replace("SOFTWARE\\", "Software\\Wow6432Node\\") : key.key;
+        text += QStringLiteral("\n[%1] 1735689600\n%2\n").arg(Escaped(name), key.lines.join(QLatin1Char('\n')));
+    }
     return text.toUtf8();
 }
 
@@ -61,3 +63,15 @@ QStringList HiveChanges(const QMap<QString, QString> &before, const QMap<QString
     changes.sort();
     return changes;
 }
+
+QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
+
+OptionsDesk::OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines, bool win64)
+    : hive(BuildHive({{kRedStormKey, ownLines}, {GameKey(game), gameLines}}, win64)), before(HiveSnapshot(hive.path()))
+{
+    ReleaseRegUtil();
+    gGameType = game;
+    gRegistry = GameKey(game);
+}
+
+OptionsDesk::~OptionsDesk() { ReleaseRegUtil(); }

@@ -1,8 +1,6 @@
 #include "core/state/AppState.h"
 #include "gui/options/frmGeneralOptions.h"
-#include "tests/support/ScriptedMessageBox.h"
 #include "core/runtime/VbConv.h"
-#include "tests/support/TestSupport.h"
 #include "tests/gui/options/ServerHive.h"
 #include "tests/gui/support/AppTestSupport.h"
 
@@ -13,14 +11,14 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
 
 const QString kOwn = QString("Red Storm Entertainment\\");
 
-QString KeyOf(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
-QString ShortKeyOf(const QString &game) { return KeyOf(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
+QString ShortKeyOf(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
 
 // Stored texts in mixed spellings, so that a value written back shows up as "True" or "False".
 const QStringList kRSValues = {
@@ -57,29 +55,14 @@ QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSVal
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
 // The dialog opened on a hive prepared by the test, with every message box recorded.
-struct Opened {
-    TempHive hive;
-    ScriptedMessageBox messages;
-    QMap<QString, QString> before;
-    QByteArray hiveBefore;
+struct Opened : OptionsDesk {
+    const QByteArray hiveBefore;
     std::unique_ptr<frmGeneralOptions> dlg;
 
     Opened(const QString &game, const QStringList &gameLines, const QStringList &ownLines)
-        : hive(BuildHive({{kRedStormKey, ownLines}, {KeyOf(game), gameLines}}))
+        : OptionsDesk(game, gameLines, ownLines), hiveBefore(hive.read()), dlg(std::make_unique<frmGeneralOptions>())
     {
-        gGameType = game;
-        gRegistry = KeyOf(game);
-        ReleaseRegUtil();
-        before = HiveSnapshot(hive.path());
-        hiveBefore = hive.read();
-        dlg = std::make_unique<frmGeneralOptions>();
     }
-    ~Opened()
-    {
-        dlg.reset();
-        ReleaseRegUtil();
-    }
-    QStringList changes() const { return HiveChanges(before, HiveSnapshot(hive.path())); }
 
     QCheckBox *box(const QString &ref) const
     {
@@ -94,31 +77,19 @@ struct Opened {
 };
 
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
+// Checks are compared for the shown boxes, hidden state and captions for all.
 template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidden, Bit bit)
 {
     QString out;
     const auto add = [&](QCheckBox *box) {
         if (withHidden || !box->isHidden())
-            out += QChar('0' + int(bit(box)));
+            out += QChar('0' + int(std::invoke(bit, box)));
     };
     std::ranges::for_each(dlg.chkGameOpts, add);
     out += '/';
     std::ranges::for_each(dlg.chkGraphicOpts, add);
     return out;
 }
-QString ShownChecks(const frmGeneralOptions &d)
-{
-    return PerBox(d, false, [](QCheckBox *b) { return b->isChecked(); });
-}
-QString HiddenMask(const frmGeneralOptions &d)
-{
-    return PerBox(d, true, [](QCheckBox *b) { return b->isHidden(); });
-}
-QString CaptionMask(const frmGeneralOptions &d)
-{
-    return PerBox(d, true, [](QCheckBox *b) { return !b->text().isEmpty(); });
-}
-
 void ApplyResolution(QComboBox *combo, const QString &action)
 {
     if (action.startsWith(QString("pick:")))
@@ -193,8 +164,9 @@ private slots:
         gUnloadOnStart = true;
         if (!c.game.isEmpty()) {
             QVERIFY(opened.dlg->chkGameStart->isChecked());
-            QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
-            QCOMPARE(HiddenMask(*opened.dlg), IsRSFamily(c.game) ? "00000000/000000000" : "00000001/011111110");
+            QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
+            QCOMPARE(PerBox(*opened.dlg, true, &QCheckBox::isHidden),
+                     IsRSFamily(c.game) ? "00000000/000000000" : "00000001/011111110");
             QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
         }
 
@@ -248,9 +220,9 @@ private slots:
         const frmGeneralOptions &dlg = *opened.dlg;
 
         QCOMPARE(opened.messages.texts(), QStringList{c.message});
-        QCOMPARE(CaptionMask(dlg), c.captions);
-        QCOMPARE(HiddenMask(dlg), c.hidden);
-        QCOMPARE(ShownChecks(dlg), c.checks);
+        QCOMPARE(PerBox(dlg, true, [](QCheckBox *b) { return !b->text().isEmpty(); }), c.captions);
+        QCOMPARE(PerBox(dlg, true, &QCheckBox::isHidden), c.hidden);
+        QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), c.checks);
         // The rest of the opening went on: the exit option is loaded and clicks count again.
         QVERIFY(dlg.chkGameStart->isChecked());
 
@@ -276,7 +248,7 @@ private slots:
         gUnloadOnStart = true;
 
         QCOMPARE(opened.messages.texts(), QStringList{"Error Reading Registry Values Type mismatch 13"});
-        QCOMPARE(ShownChecks(*opened.dlg), IsRSFamily(game) ? kRSChecks : kRB6Checks);
+        QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(game) ? kRSChecks : kRB6Checks);
         QVERIFY(!opened.dlg->chkGameStart->isChecked());
 
         // The loading flag stays set, so these clicks are not taken as changes.

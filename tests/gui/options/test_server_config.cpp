@@ -33,7 +33,6 @@ const QStringList kRB6Names = QStringList{"MultiplayerBehindFirewall", "Multipla
                                           "MultiplayerOnLan",          "MultiplayerAutotargetting"} +
                               QStringList(6, QString()) + QStringList{"MultiplayerRequirePassword"};
 
-QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 QString ShortKey(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1); }
 const QStringList &OptNames(const QString &game) { return IsRSFamily(game) ? kRSNames : kRB6Names; }
 
@@ -63,10 +62,6 @@ QString Change(const QString &game, const QString &name, const QString &what)
 QString OptChange(const QString &game, int index, bool on)
 {
     return Change(game, OptNames(game)[index], on ? "sz:True" : "sz:False");
-}
-QString NumChange(const QString &game, const QString &name, int number)
-{
-    return Change(game, name, "dword:" + QString::number(number));
 }
 
 // The controls only the Rogue Spear family shows.
@@ -101,8 +96,7 @@ class TestServerConfig : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempHive> m_hive;
-    QMap<QString, QString> m_before;
+    std::unique_ptr<OptionsDesk> m_desk;
 
     // Prepares the hive with the game's options and texts, and makes the game current.
     void prepare(const QString &game, const QString &codes, const QStringList &extra = {})
@@ -110,14 +104,10 @@ private:
         QStringList lines = OptionLines(game, codes);
         lines << Sz("MultiplayerServerName", kStoredName) << Sz("MultiplayerMessageName", kStoredMOTD)
               << Sz("MultiplayerPassword", kStoredPW) << extra;
-        m_hive = std::make_unique<TempHive>(
-            BuildHive({{kRedStormKey, {Sz("PostServerUpdate", "False")}}, {GameKey(game), lines}}));
-        ReleaseRegUtil();
-        gGameType = game;
-        gRegistry = GameKey(game);
-        m_before = HiveSnapshot(m_hive->path());
+        m_desk = std::make_unique<OptionsDesk>(game, lines, QStringList{Sz("PostServerUpdate", "False")});
     }
-    QStringList changes() const { return HiveChanges(m_before, HiveSnapshot(m_hive->path())); }
+    QStringList changes() const { return m_desk->changes(); }
+    QStringList messages() const { return m_desk->messages.texts(); }
 
     // Types the three texts; what OK will change. The password box takes typing only while
     // "Use Password" is checked.
@@ -134,15 +124,34 @@ private:
         return changes;
     }
 
-private slots:
-    void cleanup()
+    // Create Game Opts shows the main window's flag, not the stored one; its box is flipped and
+    // OK clicked from inside its own event loop, as it is modal.
+    static void FlipAutoAnnounce(frmServerConfig &dlg, const QString &game)
     {
-        m_hive.reset();
-        ReleaseRegUtil();
+        FakeMainLink mainLink;
+        mainLink.mboolUpdate = !IsRSFamily(game);
+        bool answered = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *update = qobject_cast<frmServerUpdate *>(w); update && update->isVisible()) {
+                    answered = update == QApplication::activeModalWidget() &&
+                               update->chkUpdate->isChecked() == mainLink.mboolUpdate;
+                    ClickOn(update->chkUpdate);
+                    ClickOn(update->cmdOK);
+                }
+        });
+        ClickOn(dlg.cmdUpdate);
+        QVERIFY(answered);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
     }
+
+private slots:
+    void cleanup() { m_desk.reset(); }
 
     void okWritesTextsNumbersAndChangedOptions_data()
     {
+        QTest::addColumn<bool>("ok"); // or Cancel
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("extra");
@@ -154,29 +163,36 @@ private slots:
                                        Dword("MultiplayerBlueTeamSize", 3), Dword("MultiplayerGoldTeamSize", 9)};
         // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
         QTest::newRow("Urban Operations, toggled once and twice")
-            << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)} << QList<int>{3, 5, 4, 4, 12}
-            << QStringList{NumChange(uo, "MultiplayerMaximumNumberOfPlayers", 0),
-                           NumChange(uo, "MultiplayerBlueTeamSize", 0), NumChange(uo, "MultiplayerGoldTeamSize", 0)};
+            << true << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)}
+            << QList<int>{3, 5, 4, 4, 12}
+            << QStringList{Change(uo, "MultiplayerMaximumNumberOfPlayers", "dword:0"),
+                           Change(uo, "MultiplayerBlueTeamSize", "dword:0"),
+                           Change(uo, "MultiplayerGoldTeamSize", "dword:0")};
         QTest::newRow("Rogue Spear, every box")
-            << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
+            << true << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
             << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
-            << QStringList{NumChange(rs, "MultiplayerBlueTeamSize", 6), NumChange(rs, "MultiplayerGoldTeamSize", 6)};
+            << QStringList{Change(rs, "MultiplayerBlueTeamSize", "dword:6"),
+                           Change(rs, "MultiplayerGoldTeamSize", "dword:6")};
         // The hidden rows and whatever was stored behind them stay out of it.
         QTest::newRow("Rainbow Six, Use Password only")
-            << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};
-        QTest::newRow("Eagle Watch, every box")
-            << kEagleWatch << "TF10tF      T" << QStringList{} << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
+            << true << kRainbowSix << "TFTFTF      F" << rsNumbers << QList<int>{12} << QStringList{};
+        QTest::newRow("Eagle Watch, every box") << true << kEagleWatch << "TF10tF      T" << QStringList{}
+                                                << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
+        for (const QString &game : {rs, kRainbowSix})
+            QTest::addRow("%s, cancelled", qPrintable(game))
+                << false << game << "TFTFTFTFTFTFT" << QStringList{} << QList<int>{0, 3, 4, 12} << QStringList{};
     }
 
+    // Create Game Opts stores its own box at once, whether OK or Cancel closes the dialog.
     void okWritesTextsNumbersAndChangedOptions()
     {
+        QFETCH(bool, ok);
         QFETCH(QString, game);
         QFETCH(QString, stored);
         QFETCH(QStringList, extra);
         QFETCH(QList<int>, clicks);
         QFETCH(QStringList, numbers);
         prepare(game, stored, extra);
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
         dlg.show();
 
@@ -193,13 +209,18 @@ private slots:
             QCOMPARE(dlg.txtPW->isEnabled(), dlg.chkServerOpts[12]->isChecked());
         }
         QStringList expected = numbers + typeTexts(dlg, game);
-        ClickOn(dlg.cmdOK);
-
-        QVERIFY(messages.texts().isEmpty());
-        QVERIFY(!dlg.isVisible());
         for (int i = 0; i < 13; ++i)
             if (clicks.count(i) % 2 == 1)
                 expected << OptChange(game, i, !StoredOn(stored[i]));
+        FlipAutoAnnounce(dlg, game);
+        ClickOn(ok ? dlg.cmdOK : dlg.cmdCancell);
+
+        QVERIFY(messages().isEmpty());
+        QVERIFY(!dlg.isVisible());
+        // Stored "False": only a flag the main window held as on shows as a change.
+        expected = ok ? expected : QStringList{};
+        if (IsRSFamily(game))
+            expected << "Red Storm Entertainment\\PostServerUpdate=sz:True";
         expected.sort();
         QCOMPARE(changes(), expected);
     }
@@ -235,7 +256,6 @@ private slots:
         const QString &game = c.game;
         prepare(game, "FFFFFFFFFFFFF",
                 c.storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", c.storedSeconds)});
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
         dlg.show();
 
@@ -247,11 +267,10 @@ private slots:
         ClickOn(dlg.cmdOK);
 
         // A number that does not convert stops the numbers, not the boxes before them, and OK still closes.
-        QCOMPARE(messages.texts(),
-                 c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
+        QCOMPARE(messages(), c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
         QVERIFY(!dlg.isVisible());
         QVERIFY(changes().contains(OptChange(game, 7, true)));
-        CRegUtil reg(m_hive->path());
+        CRegUtil reg(m_desk->hive.path());
         QList<int> actual;
         for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
                                  "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
@@ -274,11 +293,10 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, failing);
         prepare(game, stored);
-        ScriptedMessageBox messages;
         frmServerConfig dlg;
 
-        QCOMPARE(messages.texts(), QStringList{QString("Error in Load%1ServerOptsType mismatch 13")
-                                                   .arg(IsRSFamily(game) ? QString("RS") : QString("RB6"))});
+        QCOMPARE(messages(), QStringList{QString("Error in Load%1ServerOptsType mismatch 13")
+                                             .arg(IsRSFamily(game) ? QString("RS") : QString("RB6"))});
         const QList<int> order = IsRSFamily(game) ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
                                                   : QList<int>{0, 1, 2, 3, 4, 5, 12};
         const auto failAt = order.indexOf(failing);
@@ -298,57 +316,8 @@ private slots:
         TypeOver(dlg.cboMaxPlayers, "8");
         TypeOver(dlg.cboGameLength, "--");
         ClickOn(dlg.cmdOK);
-        QCOMPARE(messages.texts().size(), 1);
+        QCOMPARE(messages().size(), 1);
         QVERIFY(changes().contains(OptChange(game, 0, false)));
-    }
-
-    void cancelWritesNothingAfterCreateGameOpts_data()
-    {
-        QTest::addColumn<QString>("game");
-        QTest::newRow("Rogue Spear") << kRogueSpear;
-        QTest::newRow("Rainbow Six") << kRainbowSix;
-    }
-
-    void cancelWritesNothingAfterCreateGameOpts()
-    {
-        QFETCH(QString, game);
-        prepare(game, "TFTFTFTFTFTFT");
-        ScriptedMessageBox messages;
-        // The auto-announce box shows the main window's flag, not the stored "False".
-        FakeMainLink mainLink;
-        mainLink.mboolUpdate = !IsRSFamily(game);
-        frmServerConfig dlg;
-        dlg.show();
-        for (int i : {0, 3, 4, 12})
-            ClickOn(dlg.chkServerOpts[i]);
-        typeTexts(dlg, game);
-        if (IsRSFamily(game)) {
-            TypeOver(dlg.cboMaxPlayers, "4");
-            TypeOver(dlg.cboGameLength, "30");
-        }
-
-        // The auto-announce dialog is modal: answer it from inside its own event loop.
-        bool answered = false;
-        QTimer::singleShot(0, &dlg, [&] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *update = qobject_cast<frmServerUpdate *>(w); update && update->isVisible()) {
-                    answered = update == QApplication::activeModalWidget() &&
-                               update->chkUpdate->isChecked() == mainLink.mboolUpdate;
-                    ClickOn(update->chkUpdate);
-                    ClickOn(update->cmdOK);
-                }
-        });
-        ClickOn(dlg.cmdUpdate);
-        QVERIFY(answered);
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
-
-        ClickOn(dlg.cmdCancell);
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(messages.texts().isEmpty());
-        // Only the auto-announce dialog's own OK wrote, and only a changed value shows.
-        QCOMPARE(changes(),
-                 IsRSFamily(game) ? QStringList{"Red Storm Entertainment\\PostServerUpdate=sz:True"} : QStringList{});
     }
 };
 

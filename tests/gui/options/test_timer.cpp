@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 // Stands in for the server list's side of the time-out.
@@ -37,16 +39,31 @@ QString StoredTimeOut()
 class TestTimer : public QObject {
     Q_OBJECT
 
-private slots:
-    void init() { ReleaseRegUtil(); }
+    std::unique_ptr<UserLocale> m_user;
 
-    void positionsAndTexts_data() { Locales(); }
+private slots:
+    // Every test in the C locale and in a comma-decimal one.
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("point");
+        QTest::newRow("C") << "C"
+                           << ".";
+        QTest::newRow("de_DE") << "de_DE.UTF-8"
+                               << ",";
+    }
+    void init()
+    {
+        QFETCH_GLOBAL(QString, locale);
+        ReleaseRegUtil();
+        m_user = std::make_unique<UserLocale>(locale);
+        REQUIRE_LOCALE(*m_user);
+    }
+    void cleanup() { m_user.reset(); }
+
     void positionsAndTexts()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, point);
-        UserLocale user(locale);
-        REQUIRE_LOCALE(user);
+        QFETCH_GLOBAL(QString, point);
         const struct {
             const char *stored;
             int position;
@@ -65,60 +82,33 @@ private slots:
         }
     }
 
-    void changeAndCancel_data() { Locales(); }
+    // Cancel after moving the bar stores and applies nothing; Change stores and applies.
     void changeAndCancel()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, point);
-        UserLocale user(locale);
-        REQUIRE_LOCALE(user);
+        QFETCH_GLOBAL(QString, point);
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
         FakeServerListLink list;
         gSocketTimeOut = "1000";
-        {
-            // Cancel after moving the bar stores and applies nothing.
+        for (QPushButton *frmTimer::*button : {&frmTimer::cmdExit, &frmTimer::cmdChange}) {
             frmTimer dialog;
             dialog.show();
             dialog.hscrollTime->setFocus();
-            QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
-            QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
-            QCOMPARE(dialog.txtSeconds->text(), "1" + point + "4");
-            QCOMPARE(dialog.txtMilliSec->text(), "1400");
-            QTest::mouseClick(dialog.cmdExit, Qt::LeftButton);
+            // From the first position two steps on: 0.6 seconds.
+            for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right})
+                QTest::keyClick(dialog.hscrollTime, key);
+            QCOMPARE(dialog.txtSeconds->text(), "0" + point + "6");
+            QCOMPARE(dialog.txtMilliSec->text(), "600");
+            QTest::mouseClick(dialog.*button, Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
+            const bool changed = button == &frmTimer::cmdChange;
+            QCOMPARE(StoredTimeOut(), changed ? "600" : "<missing>");
+            QCOMPARE(gSocketTimeOut, changed ? "600" : "1000");
+            QCOMPARE(main.timerIntervals, changed ? QList<int>{600} : QList<int>{});
+            QCOMPARE(list.intervals, main.timerIntervals);
         }
-        QCOMPARE(StoredTimeOut(), "<missing>");
-        QCOMPARE(gSocketTimeOut, "1000");
-        QVERIFY(main.timerIntervals.isEmpty() && list.intervals.isEmpty());
-
-        // From the first position two steps on: 0.6 seconds.
-        frmTimer dialog;
-        dialog.show();
-        QTest::keyClick(dialog.hscrollTime, Qt::Key_Home);
-        QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
-        QTest::keyClick(dialog.hscrollTime, Qt::Key_Right);
-        QCOMPARE(dialog.txtSeconds->text(), "0" + point + "6");
-        QCOMPARE(dialog.txtMilliSec->text(), "600");
-        QTest::mouseClick(dialog.cmdChange, Qt::LeftButton);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(StoredTimeOut(), "600");
-        QCOMPARE(gSocketTimeOut, "600");
-        QCOMPARE(main.timerIntervals, QList<int>{600});
-        QCOMPARE(list.intervals, QList<int>{600});
         QVERIFY(boxes.shown().isEmpty());
-    }
-
-private:
-    static void Locales()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("point");
-        QTest::newRow("C") << "C"
-                           << ".";
-        QTest::newRow("de_DE") << "de_DE.UTF-8"
-                               << ",";
     }
 };
 

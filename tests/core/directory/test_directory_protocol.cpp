@@ -1,12 +1,19 @@
 // The windows' directory steps on PostgreSQL: the settings they read and write, the messages
-// they show and what they tell the main window, on success and on failure.
+// they show and what they tell the main window, on success and on failure. And how directory
+// calls fail: the SQL Server driver name, a missing driver, a silent host and a procedure that
+// outlasts the command time-out, each with its number.
 #include "core/state/AppState.h"
+#include "core/directory/DirectoryClient.h"
+#include "core/directory/DirectoryErrors.h"
 #include "core/directory/DirectoryProtocol.h"
+#include "core/directory/OdbcHandles.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
 #include "tests/support/ProgramState.h"
 
+#include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
@@ -50,10 +57,28 @@ struct Desk {
     }
 };
 
+// The error a listing raises (number 0 when none), and the whole seconds it took.
+RuntimeError ListAndFail(qint64 &seconds)
+{
+    RuntimeError outcome(0);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        ActiveServers(kRogueSpear);
+    } catch (const RuntimeError &error) {
+        outcome = error;
+    }
+    seconds = timer.elapsed() / 1000;
+    return outcome;
+}
+
 } // namespace
 
 class TestDirectoryProtocol : public IsolatedTest {
     Q_OBJECT
+
+    // Listening, so the kernel completes the connection that nobody ever answers.
+    QTcpServer m_silent;
 
 private slots:
     void init()
@@ -139,6 +164,67 @@ private slots:
         QCOMPARE(Listed(), 1);
         QVERIFY(DeleteServerFromDB());
         QCOMPARE(Listed(), 0);
+    }
+
+    // A directory out of reach fails with the connection number and the driver's words; a silent
+    // host is waited for the whole login time-out.
+    void unreachableDirectory_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("driverSays");
+        QTest::addColumn<int>("minSeconds");
+        QVERIFY(m_silent.listen(QHostAddress::LocalHost));
+        // The classic string with the host from "DirectoryServer" goes to FreeTDS under the name "SQL Server".
+        QTest::newRow("SQL Server name") << QString("DirectoryServer") << "127.0.0.1," + ClosedLoopbackPort()
+                                         << QString("[FreeTDS][SQL Server]Unable to connect") << 0;
+        QTest::newRow("driver not installed")
+            << QString("DirectoryConnection") << QString("DRIVER={No Such Driver};SERVER=127.0.0.1")
+            << QString("No Such Driver") << 0;
+        QTest::newRow("silent host") << QString("DirectoryConnection")
+                                     << testpg::ConnectionString(QString::number(m_silent.serverPort())) << QString()
+                                     << kDirectoryLoginTimeout - 1;
+    }
+
+    void unreachableDirectory()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, value);
+        QFETCH(QString, driverSays);
+        QFETCH(int, minSeconds);
+        DirectorySandbox sandbox;
+        sandbox.setSetting(setting, value);
+
+        qint64 seconds = 0;
+        const RuntimeError outcome = ListAndFail(seconds);
+        QCOMPARE(outcome.number(), direrr::ConnectFailed);
+        QVERIFY2(outcome.description().contains(driverSays), qPrintable(outcome.description()));
+        QVERIFY2(seconds >= minSeconds, qPrintable(QString::number(seconds)));
+    }
+
+    void slowProcedureEndsAtCommandTimeout()
+    {
+        // Another session holds the entries table, so the listing waits until the time-out cuts it off.
+        OdbcConnection holder;
+        QVERIFY(holder.connect(testpg::ConnectionString(), 5));
+        SQLSetConnectAttr(holder.handle(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        {
+            OdbcStatement lock(holder);
+            QVERIFY(OdbcSucceeded(SQLExecDirectW(
+                lock.handle(), OdbcText("LOCK TABLE directory_entries IN ACCESS EXCLUSIVE MODE"), SQL_NTS)));
+        }
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+
+        qint64 seconds = 0;
+        const RuntimeError outcome = ListAndFail(seconds);
+        SQLEndTran(SQL_HANDLE_DBC, holder.handle(), SQL_ROLLBACK);
+
+        QCOMPARE(outcome.number(), direrr::TimedOut);
+        QVERIFY2(outcome.description().contains("statement timeout"), qPrintable(outcome.description()));
+        QVERIFY2(seconds >= kDirectoryCommandTimeout - 1, qPrintable(QString::number(seconds)));
+        // Once the table is free again the same call works.
+        QCOMPARE(ListAndFail(seconds).number(), 0);
     }
 };
 

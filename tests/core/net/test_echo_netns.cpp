@@ -117,10 +117,10 @@ void sendForeign(const Request &request, const char *from, const char *otherHost
 }
 
 // Watches loopback for the echo requests the test makes and hands each to `answer`, which puts
-// crafted traffic next to it: at once, or later once or again and again (after).
+// crafted traffic next to it on the watching thread.
 class Injector {
 public:
-    using Answer = std::function<void(Injector &, const Request &)>;
+    using Answer = std::function<void(const Injector &, const Request &)>;
     explicit Injector(Answer answer)
         : m_answer(std::move(answer)), m_sniffer(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)),
           m_thread([this] { run(); })
@@ -135,25 +135,13 @@ public:
     Injector &operator=(const Injector &) = delete;
 
     int requestsSeen() const { return m_seen; }
-    void after(int ms, std::function<void()> action, bool repeat = false)
-    {
-        m_period = std::chrono::milliseconds(repeat ? ms : 0);
-        m_due = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        m_action = std::move(action);
-    }
+    bool stopping() const { return m_stop; }
 
 private:
     void run()
     {
         char buffer[1500];
         while (!m_stop) {
-            const auto now = std::chrono::steady_clock::now();
-            if (m_action && now >= m_due) {
-                m_action();
-                m_due = now + m_period;
-                if (m_period.count() == 0)
-                    m_action = nullptr;
-            }
             pollfd poller{m_sniffer.get(), POLLIN, 0};
             if (::poll(&poller, 1, 5) <= 0)
                 continue;
@@ -170,24 +158,24 @@ private:
 
     Answer m_answer;
     UniqueFd m_sniffer;
-    std::function<void()> m_action;
-    std::chrono::steady_clock::time_point m_due;
-    std::chrono::milliseconds m_period{0};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_seen{0};
     std::thread m_thread;
 };
 
+void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 // A batch: 127.0.0.2 gets foreign traffic, then its own reply late; 127.0.0.3 gets nothing;
-// 127.0.0.4 its reply at once.
-void batchPlan(Injector &injector, const Request &request)
+// 127.0.0.4 its reply.
+void batchPlan(const Injector &, const Request &request)
 {
     if (request.to == QByteArray("\x7f\x00\x00\x04", 4))
         sendIcmp("127.0.0.4", echoReply(request.id, request.sequence));
     if (request.to != QByteArray("\x7f\x00\x00\x02", 4))
         return;
     sendForeign(request, "127.0.0.2", "127.0.0.3");
-    injector.after(60, [request] { sendIcmp("127.0.0.2", echoReply(request.id, request.sequence)); });
+    pause(60);
+    sendIcmp("127.0.0.2", echoReply(request.id, request.sequence));
 }
 
 enum class Plan { ForeignThenReply, ForeignErrorThenOurs, Flood, Batch };
@@ -198,20 +186,19 @@ Injector::Answer answerBy(Plan plan)
 {
     if (plan == Plan::Batch)
         return batchPlan;
-    return [plan](Injector &injector, const Request &request) {
-        const auto burst = [request] {
+    return [plan](const Injector &injector, const Request &request) {
+        // A flood goes on until the echo has given up: one that waits on would never end.
+        do {
             sendForeign(request, "127.0.0.1", "127.0.0.2");
             QByteArray otherRequest = request.packet;
             const int header = (otherRequest.at(0) & 0x0F) * 4;
             qToBigEndian<uint16_t>(static_cast<uint16_t>(request.sequence + 1), otherRequest.data() + header + 6);
             sendIcmp("127.0.0.1", hostUnreachable(otherRequest));
-        };
-        if (plan == Plan::Flood)
-            return injector.after(1, burst, true);
-        burst();
-        const QByteArray late = plan == Plan::ForeignThenReply ? echoReply(request.id, request.sequence)
-                                                               : hostUnreachable(request.packet);
-        injector.after(60, [late] { sendIcmp("127.0.0.1", late); });
+            pause(plan == Plan::Flood ? 1 : 60);
+        } while (plan == Plan::Flood && !injector.stopping());
+        if (plan != Plan::Flood)
+            sendIcmp("127.0.0.1", plan == Plan::ForeignThenReply ? echoReply(request.id, request.sequence)
+                                                                 : hostUnreachable(request.packet));
     };
 }
 

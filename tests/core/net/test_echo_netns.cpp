@@ -131,8 +131,6 @@ public:
         m_stop = true;
         m_thread.join();
     }
-    Injector(const Injector &) = delete;
-    Injector &operator=(const Injector &) = delete;
 
     int requestsSeen() const { return m_seen; }
     bool stopping() const { return m_stop; }

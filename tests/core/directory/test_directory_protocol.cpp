@@ -1,7 +1,8 @@
-// The windows' directory steps on PostgreSQL: the settings they read and write, the messages
-// they show and what they tell the main window, on success and on failure. And how directory
-// calls fail: the SQL Server driver name, a missing driver, a silent host and a procedure that
-// outlasts the command time-out, each with its number.
+// The windows' directory steps on PostgreSQL (the window tests post and remove on the embedded
+// directory): failures change no setting and show the driver's words, the owner of a listed
+// address is asked, missing settings are sent as empty texts. And how directory calls fail:
+// the SQL Server driver name, a missing driver, a silent host and a procedure that outlasts the
+// command time-out, each with its number.
 #include "core/state/AppState.h"
 #include "core/directory/DirectoryClient.h"
 #include "core/directory/DirectoryErrors.h"
@@ -75,21 +76,6 @@ private slots:
     {
         ResetProgramState();
         QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
-    }
-
-    void postReannounceAndRemove()
-    {
-        Desk desk;
-        QCOMPARE(PostServer(Request("secret")), PostResult::Posted);
-        QCOMPARE(desk.settings(), QStringList({kAddress, "secret", kAddress, "True"}));
-        QCOMPARE(Listed(), 1);
-        QVERIFY(UpdateServerFromDB());
-        QVERIFY(DeleteServerFromDB());
-        QCOMPARE(Listed(), 0);
-
-        QCOMPARE(desk.boxes.texts(), QStringList({kPostedMessage, kRemovedMessage}));
-        QCOMPARE(desk.sandbox.setting("PostServerPosted"), "False");
-        QCOMPARE(desk.main.postedStates, QList<bool>({true, false}));
     }
 
     void failuresChangeNoSetting()

@@ -26,12 +26,6 @@ const QString kConnectFailedEnd = "Error Number -2147467259";
 
 PostRequest Request(const QString &key) { return {"My Server", kRogueSpear, kAddress, "2346", {}, "Cable", key}; }
 
-int Listed()
-{
-    const auto rows = GetDBServerRows(kRogueSpear);
-    return rows ? int(rows->size()) : -1;
-}
-
 // A case's own settings on the test PostgreSQL, the main window it reports to and the boxes it shows.
 struct Desk {
     DirectorySandbox sandbox;
@@ -136,9 +130,9 @@ private slots:
         // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
         QVERIFY(InsertExpired("Lapsed", {}, {}));
         QVERIFY(UpdateServerFromDB());
-        QCOMPARE(Listed(), 1);
+        QCOMPARE(ActiveServers(kRogueSpear).size(), 1);
         QVERIFY(DeleteServerFromDB());
-        QCOMPARE(Listed(), 0);
+        QVERIFY(ActiveServers(kRogueSpear).isEmpty());
     }
 
     // A directory out of reach fails with the connection number and the driver's words; a silent

@@ -38,8 +38,6 @@ class SourceAddressRelay {
 public:
     explicit SourceAddressRelay(const QString &source);
     ~SourceAddressRelay();
-    SourceAddressRelay(const SourceAddressRelay &) = delete;
-    SourceAddressRelay &operator=(const SourceAddressRelay &) = delete;
 
     QString port() const { return QString::number(m_port); }
 
@@ -54,8 +52,6 @@ class DirectorySandbox {
 public:
     DirectorySandbox();
     ~DirectorySandbox();
-    DirectorySandbox(const DirectorySandbox &) = delete;
-    DirectorySandbox &operator=(const DirectorySandbox &) = delete;
 
     QString embeddedPath() const { return m_hive.dir() + QStringLiteral("/directory.sqlite"); }
     void usePostgres() { setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString()); }

@@ -1,26 +1,30 @@
-// The windows' directory steps on PostgreSQL: the settings they read and write, the messages
-// they show and what they tell the main window, on success and on failure.
+// The windows' directory steps on PostgreSQL (the window tests post and remove on the embedded
+// directory): failures change no setting and show the driver's words, the owner of a listed
+// address is asked, missing settings are sent as empty texts. And how directory calls fail:
+// the SQL Server driver name, a missing driver, a silent host and a procedure that outlasts the
+// command time-out, each with its number.
 #include "core/state/AppState.h"
+#include "core/directory/DirectoryClient.h"
+#include "core/directory/DirectoryErrors.h"
 #include "core/directory/DirectoryProtocol.h"
+#include "core/directory/OdbcHandles.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/FakeMainLink.h"
 #include "tests/core/directory/DirectoryTestSupport.h"
 #include "tests/support/ProgramState.h"
 
+#include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
 
 const QString kAddress = "198.51.100.7";
 const QStringList kPostSettings = {"PostServerIP", "PostServerPassWord", "PostServerSource", "PostServerPosted"};
+// The number a failed connection ends its message with.
+const QString kConnectFailedEnd = "Error Number -2147467259";
 
 PostRequest Request(const QString &key) { return {"My Server", kRogueSpear, kAddress, "2346", {}, "Cable", key}; }
-
-int Listed()
-{
-    const auto rows = GetDBServerRows(kRogueSpear);
-    return rows ? int(rows->size()) : -1;
-}
 
 // A case's own settings on the test PostgreSQL, the main window it reports to and the boxes it shows.
 struct Desk {
@@ -36,46 +40,36 @@ struct Desk {
             values.append(sandbox.setting(name));
         return values;
     }
-    // Every shown box as "title [buttons] text"; none of them may carry an icon.
-    QStringList shown()
-    {
-        QStringList texts;
-        for (const ShownMessage &box : boxes.shown())
-            texts.append(box.title + (box.buttons == MsgButtons::YesNo ? " [YesNo] " : " [OK] ") + box.text +
-                         (box.icon == MsgIcon::None ? "" : " (icon)"));
-        boxes.clear();
-        return texts;
-    }
 };
+
+// The error a listing raises (number 0 when none), and the whole seconds it took.
+RuntimeError ListAndFail(qint64 &seconds)
+{
+    RuntimeError outcome(0);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        ActiveServers(kRogueSpear);
+    } catch (const RuntimeError &error) {
+        outcome = error;
+    }
+    seconds = timer.elapsed() / 1000;
+    return outcome;
+}
 
 } // namespace
 
 class TestDirectoryProtocol : public IsolatedTest {
     Q_OBJECT
 
+    // Listening, so the kernel completes the connection that nobody ever answers.
+    QTcpServer m_silent;
+
 private slots:
     void init()
     {
         ResetProgramState();
         QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
-    }
-
-    void postReannounceAndRemove()
-    {
-        Desk desk;
-        QCOMPARE(PostServer(Request("secret")), PostResult::Posted);
-        QCOMPARE(desk.settings(), QStringList({kAddress, "secret", kAddress, "True"}));
-        // Written as "PostServerPassWord", read back as "PostServerPassword": one value.
-        QCOMPARE(desk.sandbox.setting("PostServerPassword"), "secret");
-        QCOMPARE(Listed(), 1);
-        QVERIFY(UpdateServerFromDB());
-        QVERIFY(DeleteServerFromDB());
-        QCOMPARE(Listed(), 0);
-
-        QCOMPARE(desk.shown(),
-                 QStringList({"Skirmdeck [OK] " + kPostedMessage, "Server Removed [OK] " + kRemovedMessage}));
-        QCOMPARE(desk.sandbox.setting("PostServerPosted"), "False");
-        QCOMPARE(desk.main.postedStates, QList<bool>({true, false}));
     }
 
     void failuresChangeNoSetting()
@@ -97,62 +91,37 @@ private slots:
         // context, CR LF, a blank, the driver's message and straight after it the number.
         const QStringList contexts = {"Could not make connection to Database", "Error In Delete Server from DB",
                                       "Error In Delete Server from DB", "Error In UpdateServer from DB"};
-        const QStringList shown = desk.shown();
+        const QStringList shown = desk.boxes.texts();
         QCOMPARE(shown.size(), 5);
         for (qsizetype i = 0; i < contexts.size(); ++i) {
-            QVERIFY2(shown[i].startsWith("Skirmdeck [OK] " + contexts[i] + "\r\n "), qPrintable(shown[i]));
-            QVERIFY2(shown[i].endsWith("Connection refused\n\tIs the server running on that host and accepting "
-                                       "TCP/IP connections?\nError Number -2147467259"),
-                     qPrintable(shown[i]));
+            QVERIFY2(shown[i].startsWith(contexts[i] + "\r\n "), qPrintable(shown[i]));
+            QVERIFY2(shown[i].endsWith("connections?\n" + kConnectFailedEnd), qPrintable(shown[i]));
         }
-        QCOMPARE(shown[4], "Skirmdeck [OK] Could not make connection to Database\r\nError Number -2147467259");
+        QCOMPARE(shown[4], "Could not make connection to Database\r\n" + kConnectFailedEnd);
     }
 
-    void refusalsShowThroughTheExistingMessages()
+    // This computer owns a listed address by its own address or by the one it posted from: it
+    // is asked whether to delete. A post the directory refuses is shown as a failure.
+    void ownerIsAskedAndRefusalsAreShown()
     {
         Desk desk;
-        // Listed from another computer, so this one may not remove it without the key.
-        const SourceAddressRelay secondComputer("127.0.0.2");
-        desk.sandbox.setSetting("DirectoryConnection",
-                                testpg::ConnectionString(secondComputer.port(), testpg::kPlayer));
-        QCOMPARE(PostServer(Request("theirs")), PostResult::Posted);
-        const QStringList before = desk.settings();
-        desk.sandbox.setSetting("DirectoryConnection", testpg::ConnectionString({}, testpg::kPlayer));
-        desk.shown();
-
-        // This computer has the listed address, so the dialog offers the delete; the directory refuses it.
+        desk.boxes.queueAnswer(MsgResult::No);
+        desk.boxes.queueAnswer(MsgResult::No);
         AnswerAlreadyListed(kAddress, kAddress);
-        const QStringList offered = desk.shown();
-        // The address posted from here counts as this computer's too.
+        desk.sandbox.setSetting("PostServerIP", kAddress);
         AnswerAlreadyListed(kAddress, "10.0.0.9");
-        QCOMPARE(desk.shown(), offered);
-        PostRequest another = Request("mine");
-        another.ipAddress = "198.51.100.8";
-        QVERIFY(testpg::Exec("UPDATE directory_limits SET value = 0"));
-        QCOMPARE(PostServer(another), PostResult::Failed);
-        QVERIFY(testpg::Exec("UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' THEN 30 "
-                             "ELSE 4 END"));
-        another.port = "99999";
-        QCOMPARE(PostServer(another), PostResult::Failed);
+        PostRequest refused = Request("key");
+        refused.port = "99999";
+        QCOMPARE(PostServer(refused), PostResult::Failed);
 
-        const QString driverEnd = ";\nError while executing the queryError Number -2147217900";
-        QCOMPARE(offered + desk.shown(),
-                 QStringList({"Skirmdeck [YesNo] There is already a Server with that IP in the Database\r\n"
-                              "Would you like to delete that server anyway?",
-                              "Skirmdeck [OK] Error In Delete Server from DB\r\n ERROR: NOTPERMITTED: only the "
-                              "computer at 198.51.100.7 or the one that posted it may remove this server" +
-                                  driverEnd,
-                              "Skirmdeck [OK] Please Press Post again",
-                              "Skirmdeck [OK] Could not make connection to Database\r\n ERROR: LIMIT "
-                              "live_entries_per_address: at most 0 entries posted from one address may be listed "
-                              "at once" +
-                                  driverEnd,
-                              "Skirmdeck [OK] Could not make connection to Database\r\n ERROR: INVALID Port: must be "
-                              "a number from 1 to 65535" +
-                                  driverEnd}));
-        QCOMPARE(Listed(), 1);
-        QCOMPARE(desk.settings(), before);
-        QCOMPARE(desk.main.postedStates, QList<bool>({true}));
+        const QString asked = "There is already a Server with that IP in the Database\r\n"
+                              "Would you like to delete that server anyway?";
+        QStringList shown = desk.boxes.texts();
+        // Up to the refusal word: the rule's own text is the rules test's.
+        shown.last() = shown.last().section(':', 0, 1);
+        QCOMPARE(shown, QStringList({asked, asked, "Could not make connection to Database\r\n ERROR: INVALID Port"}));
+        QCOMPARE(desk.settings(), QStringList({kAddress, "", "", ""}));
+        QVERIFY(desk.main.postedStates.isEmpty());
     }
 
     void missingSettingsSendEmptyTexts()
@@ -161,9 +130,70 @@ private slots:
         // Entries whose address, key and source are empty texts: only empty texts (not NULLs) match them.
         QVERIFY(InsertExpired("Lapsed", {}, {}));
         QVERIFY(UpdateServerFromDB());
-        QCOMPARE(Listed(), 1);
+        QCOMPARE(ActiveServers(kRogueSpear).size(), 1);
         QVERIFY(DeleteServerFromDB());
-        QCOMPARE(Listed(), 0);
+        QVERIFY(ActiveServers(kRogueSpear).isEmpty());
+    }
+
+    // A directory out of reach fails with the connection number and the driver's words; a silent
+    // host is waited for the whole login time-out.
+    void unreachableDirectory_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("driverSays");
+        QTest::addColumn<int>("minSeconds");
+        QVERIFY(m_silent.listen(QHostAddress::LocalHost));
+        // The classic string with the host from "DirectoryServer" goes to FreeTDS under the name "SQL Server".
+        QTest::newRow("SQL Server name") << QString("DirectoryServer") << "127.0.0.1," + ClosedLoopbackPort()
+                                         << QString("[FreeTDS][SQL Server]Unable to connect") << 0;
+        QTest::newRow("driver not installed")
+            << QString("DirectoryConnection") << QString("DRIVER={No Such Driver};SERVER=127.0.0.1")
+            << QString("No Such Driver") << 0;
+        QTest::newRow("silent host") << QString("DirectoryConnection")
+                                     << testpg::ConnectionString(QString::number(m_silent.serverPort())) << QString()
+                                     << kDirectoryLoginTimeout - 1;
+    }
+
+    void unreachableDirectory()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, value);
+        QFETCH(QString, driverSays);
+        QFETCH(int, minSeconds);
+        DirectorySandbox sandbox;
+        sandbox.setSetting(setting, value);
+
+        qint64 seconds = 0;
+        const RuntimeError outcome = ListAndFail(seconds);
+        QCOMPARE(outcome.number(), direrr::ConnectFailed);
+        QVERIFY2(outcome.description().contains(driverSays), qPrintable(outcome.description()));
+        QVERIFY2(seconds >= minSeconds, qPrintable(QString::number(seconds)));
+    }
+
+    void slowProcedureEndsAtCommandTimeout()
+    {
+        // Another session holds the entries table, so the listing waits until the time-out cuts it off.
+        OdbcConnection holder;
+        QVERIFY(holder.connect(testpg::ConnectionString(), 5));
+        SQLSetConnectAttr(holder.handle(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        {
+            OdbcStatement lock(holder);
+            QVERIFY(OdbcSucceeded(SQLExecDirectW(
+                lock.handle(), OdbcText("LOCK TABLE directory_entries IN ACCESS EXCLUSIVE MODE"), SQL_NTS)));
+        }
+        DirectorySandbox sandbox;
+        sandbox.usePostgres();
+
+        qint64 seconds = 0;
+        const RuntimeError outcome = ListAndFail(seconds);
+        SQLEndTran(SQL_HANDLE_DBC, holder.handle(), SQL_ROLLBACK);
+
+        QCOMPARE(outcome.number(), direrr::TimedOut);
+        QVERIFY2(outcome.description().contains("statement timeout"), qPrintable(outcome.description()));
+        QVERIFY2(seconds >= kDirectoryCommandTimeout - 1, qPrintable(QString::number(seconds)));
+        // Once the table is free again the same call works.
+        QCOMPARE(ListAndFail(seconds).number(), 0);
     }
 };
 

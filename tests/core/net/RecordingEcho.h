@@ -4,18 +4,6 @@
 
 #include <QList>
 
-// Installs an echo of the caller's for its lifetime.
-class ScopedEcho {
-public:
-    explicit ScopedEcho(Echo &echo) : m_previous(setEchoSeam(&echo)) {}
-    ~ScopedEcho() { setEchoSeam(m_previous); }
-    ScopedEcho(const ScopedEcho &) = delete;
-    ScopedEcho &operator=(const ScopedEcho &) = delete;
-
-private:
-    Echo *m_previous;
-};
-
 // An echo that sends nothing: it records each request and answers with a preset result.
 // Installed as the echo of EchoRequest for its lifetime.
 class RecordingEcho : public Echo {
@@ -26,7 +14,10 @@ public:
         int timeoutMs;
     };
 
-    explicit RecordingEcho(EchoResult answer = {}) : m_answer(std::move(answer)) {}
+    explicit RecordingEcho(EchoResult answer = {}) : m_answer(std::move(answer)), m_previous(setEchoSeam(this)) {}
+    ~RecordingEcho() override { setEchoSeam(m_previous); }
+    RecordingEcho(const RecordingEcho &) = delete;
+    RecordingEcho &operator=(const RecordingEcho &) = delete;
 
     EchoResult send(uint32_t address, const QByteArray &payload, int timeoutMs) override
     {
@@ -39,5 +30,5 @@ public:
 private:
     EchoResult m_answer;
     QList<Request> m_requests;
-    ScopedEcho m_installed{*this};
+    Echo *m_previous;
 };

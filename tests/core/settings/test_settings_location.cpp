@@ -93,7 +93,6 @@ private slots:
         QTest::newRow("no folder") << QStringList{"skirmdeck", "--start-dir"} << "Missing value after '--start-dir'.";
         QTest::newRow("tool") << QStringList{"skirmdeck-reg", "--start-dir", "x", "query"}
                               << "Unknown option 'start-dir'.";
-        QTest::newRow("prefix") << QStringList{"skirmdeck", "--prefix", "/"} << "--prefix: no system.reg in /";
         QTest::newRow("stray") << QStringList{"skirmdeck", "stray"} << "unexpected argument 'stray'";
     }
     void usageErrors()

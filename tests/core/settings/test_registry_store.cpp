@@ -276,19 +276,11 @@ private slots:
         QVERIFY(store.setValue("SOFTWARE\\X", "v", REG_DWORD, dword(1)));
     }
 
-    // Never overwritten; reads find nothing; one warning naming file and line.
-    void corruptFileIsLeftAlone_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("bad header") << QByteArray("REGEDIT4\n\n[SOFTWARE\\\\X]\n\"v\"=dword:1\n") << "line 1";
-        QTest::newRow("bad value") << HiveHeader(false) + "\n[SOFTWARE\\\\X] 1\n\"v\"=dword:1\n\"w\"=hex:zz\n"
-                                   << "line 8";
-    }
+    // Never overwritten; reads find nothing; one warning naming file and line (what the parser
+    // refuses is the table above).
     void corruptFileIsLeftAlone()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, line);
+        const QByteArray text = HiveHeader(false) + "\n[SOFTWARE\\\\X] 1\n\"v\"=dword:1\n\"w\"=hex:zz\n";
         TempHive hive(text);
         const QDateTime modified = QFileInfo(hive.path()).lastModified();
         const ProgramRun run = runChild({"corrupt", hive.path()});
@@ -297,7 +289,7 @@ private slots:
         QCOMPARE(QFileInfo(hive.path()).lastModified(), modified);
         const QStringList lines = run.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines[0].contains(hive.path()) && lines[0].contains(line), qPrintable(run.err));
+        QVERIFY2(lines[0].contains(hive.path()) && lines[0].contains("line 8"), qPrintable(run.err));
     }
 };
 

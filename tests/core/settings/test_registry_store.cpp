@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QtTest>
 
 // The hive format, and the store over it. The store is exercised by this program's own child
@@ -13,12 +14,7 @@
 namespace {
 
 // The text with its NUL, as Windows keeps strings: UTF-16, little-endian.
-QByteArray utf16z(const QString &text)
-{
-    QByteArray bytes((text.size() + 1) * 2, '\0');
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
-}
+QByteArray utf16z(const QString &text) { return QStringEncoder(QStringEncoder::Utf16LE)(text + QChar(0)); }
 
 hive::HiveFile parsed(const QByteArray &text)
 {

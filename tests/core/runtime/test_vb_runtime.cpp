@@ -44,7 +44,6 @@ private slots:
         QTest::addColumn<QString>("expected");
         const std::array<const char *, 3> rows[] = {
             {"", "CBool fALSE", "false"},
-            {"", "CBool  2 ", "true"},
             {"", "CBool &H0", "false"},
             {"", "CBool #TRUE#", "true"},
             {"", "CBool 0.1", "true"},

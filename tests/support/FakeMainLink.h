@@ -11,8 +11,7 @@ public:
         if (gMain == this)
             gMain = nullptr;
     }
-    FakeMainLink(const FakeMainLink &) = delete;
-    FakeMainLink &operator=(const FakeMainLink &) = delete;
+    Q_DISABLE_COPY(FakeMainLink)
 
     void SetPostedState(bool posted) override
     {
@@ -20,15 +19,13 @@ public:
         postedStates.append(posted);
     }
     void SelectGame(const QString &game) override { selectedGames.append(game); }
-    bool GameCheck() override { return gameCheckResult; }
+    bool GameCheck() override { return true; }
     void UNLOADALL() override { ++unloadAllCalls; }
-    QString ModText() const override { return modText; }
+    QString ModText() const override { return QStringLiteral("None"); }
     void SetSocketTimerInterval(int milliseconds) override { timerIntervals.append(milliseconds); }
 
     QList<bool> postedStates;
     QStringList selectedGames;
-    bool gameCheckResult = true;
     int unloadAllCalls = 0;
-    QString modText = QStringLiteral("None");
     QList<int> timerIntervals;
 };

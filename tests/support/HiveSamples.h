@@ -21,10 +21,6 @@ inline const QByteArray kWineSystemReg(R"HIVE(WINE REGISTRY Version 2
 #time=1db5be115552d87
 "CSDVersion"=""
 "CurrentMajorVersionNumber"=dword:0000000a
-"DigitalProductId"=hex:a4,00,00,00,03,00,00,00,30,30,33,33,30,2d,38,30,30,30,\
-  30,2d,30,30,30,30,30,2d,41,41,34,34,32,00,00,00,00,00,00,00,00,00,00,00,00,\
-  00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,f0,f1,f2,f3,f4,f5,f6,\
-  f7,f8,f9,fa,fb,fc,fd,fe,ff
 "InstallTime"=hex(b):00,80,7b,8b,2d,5c,db,01
 "RegisteredOwner"="Caf\xe9 \x00e9a \x20ac\xe9 \xd83d\xde00"
 

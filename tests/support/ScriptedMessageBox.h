@@ -20,8 +20,7 @@ class ScriptedMessageBox : public MessageBoxSeam {
 public:
     ScriptedMessageBox();
     ~ScriptedMessageBox() override;
-    ScriptedMessageBox(const ScriptedMessageBox &) = delete;
-    ScriptedMessageBox &operator=(const ScriptedMessageBox &) = delete;
+    Q_DISABLE_COPY(ScriptedMessageBox)
 
     MsgResult show(const QString &text, const QString &title, MsgButtons buttons, MsgIcon icon) override;
 

@@ -30,8 +30,6 @@ TempHive::TempHive(const QByteArray &contents)
         write(contents);
 }
 
-TempHive::~TempHive() = default;
-
 QByteArray TempHive::read() const { return ReadTestFile(m_path); }
 
 void TempHive::write(const QByteArray &contents) const { WriteTestFile(m_path, contents); }

@@ -13,8 +13,7 @@ class ScopedEnv {
 public:
     ScopedEnv(const char *name, const QByteArray &value);
     ~ScopedEnv();
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
+    Q_DISABLE_COPY(ScopedEnv)
 
 private:
     const char *m_name;
@@ -28,9 +27,7 @@ class TempHive {
 public:
     // With contents, the file is written before use; without, it does not exist yet.
     explicit TempHive(const QByteArray &contents = QByteArray());
-    ~TempHive();
-    TempHive(const TempHive &) = delete;
-    TempHive &operator=(const TempHive &) = delete;
+    Q_DISABLE_COPY(TempHive)
 
     QString path() const { return m_path; }
     QString dir() const { return m_dir.path(); }

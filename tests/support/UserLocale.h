@@ -11,8 +11,7 @@ class UserLocale {
 public:
     explicit UserLocale(const QString &name);
     ~UserLocale();
-    UserLocale(const UserLocale &) = delete;
-    UserLocale &operator=(const UserLocale &) = delete;
+    Q_DISABLE_COPY(UserLocale)
 
     bool ok() const { return m_ok; }
     QString why() const { return m_why; }

@@ -11,8 +11,7 @@ class ReplacementCounter {
 public:
     explicit ReplacementCounter(const QString &filePath);
     ~ReplacementCounter();
-    ReplacementCounter(const ReplacementCounter &) = delete;
-    ReplacementCounter &operator=(const ReplacementCounter &) = delete;
+    Q_DISABLE_COPY(ReplacementCounter)
 
     // Replacements seen so far.
     int count();
@@ -31,8 +30,7 @@ class WineStarts {
 public:
     explicit WineStarts(int failStatus = -1);
     ~WineStarts();
-    WineStarts(const WineStarts &) = delete;
-    WineStarts &operator=(const WineStarts &) = delete;
+    Q_DISABLE_COPY(WineStarts)
 
     // The argument lists of the starts so far, one line each.
     QStringList starts() const;

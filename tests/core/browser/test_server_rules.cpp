@@ -3,18 +3,6 @@
 
 #include <QTest>
 
-namespace {
-
-QStringList Names(const QList<ServerRow> &rows)
-{
-    QStringList out;
-    for (const ServerRow &row : rows)
-        out << row.name;
-    return out;
-}
-
-} // namespace
-
 class TestServerRules : public QObject {
     Q_OBJECT
 
@@ -52,7 +40,10 @@ private slots:
         for (const auto &c : cases) {
             QList<ServerRow> sorted = rows;
             SortServers(sorted, c.key);
-            QCOMPARE(Names(sorted), c.names);
+            QStringList names;
+            for (const ServerRow &row : sorted)
+                names << row.name;
+            QCOMPARE(names, c.names);
         }
     }
 };

@@ -28,7 +28,6 @@ class TestWindowsProgram : public QObject {
     }
 
 private slots:
-    void cleanup() { QDir::setCurrent(m_initial); }
 
     void machineType_data()
     {
@@ -50,7 +49,6 @@ private slots:
         QVERIFY(WriteTestFile(path, bytes));
         QCOMPARE(int(ReadPeMachine(path)), machine);
         QCOMPARE(IsWindowsProgram(path), bytes.startsWith("MZ"));
-        QCOMPARE(int(ReadPeMachine(m_dir.filePath("missing.exe"))), int(PeMachine::NotPe));
     }
 
     // Only Debian's layout without a runnable 32-bit loader is known not to run 32-bit
@@ -67,33 +65,22 @@ private slots:
         QVERIFY(!WineRuns32Bit(noExec));
     }
 
-    // The launch is refused, naming cause and fix, only for a 32-bit program and such a Wine.
+    // The launch is refused only for a 32-bit program and such a Wine (the message is the
+    // launch test's); a missing program is left for the launch to report.
     void checkBeforeLaunch()
     {
         const QString wine64Only = wineInstall("check64", {"wine64"});
-        const QString game32 = m_dir.filePath("RogueSpear.exe"), game64 = m_dir.filePath("game64.exe");
+        const QString game32 = m_dir.filePath("game32.exe"), game64 = m_dir.filePath("game64.exe");
         QVERIFY(WriteTestFile(game32, PeHeader(0x014C)) && WriteTestFile(game64, PeHeader(0x8664)));
-        try {
-            CheckWineCanRun(game32, wine64Only);
-            QFAIL("a 32-bit program was let through to a Wine without its 32-bit loader");
-        } catch (const RuntimeError &error) {
-            QCOMPARE(error.number(), vberr::InvalidCall);
-            QVERIFY2(error.description().startsWith("RogueSpear.exe is a 32-bit Windows program"),
-                     qPrintable(error.description()));
-            QVERIFY(error.description().contains("apt-get install wine32:i386"));
-        }
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, CheckWineCanRun(game32, wine64Only));
         CheckWineCanRun(game64, wine64Only);
         CheckWineCanRun(game32, wineInstall("check32", {"wine", "wine64"}));
         CheckWineCanRun(m_dir.filePath("missing.exe"), wine64Only);
     }
 
-    // A missing start folder is made and entered; one that cannot be made is named with the reason.
+    // A start folder that cannot be made is named with the reason (the start-up test makes one).
     void startFolder()
     {
-        const QString folder = m_dir.filePath("data/skirmdeck dir");
-        QCOMPARE(EnterStartFolder(folder), QString());
-        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
-        QDir::setCurrent(m_initial);
         QVERIFY(WriteTestFile(m_dir.filePath("plain file"), {}));
         const QString blocked = m_dir.filePath("plain file/favourites");
         const QString message = EnterStartFolder(blocked);

@@ -58,17 +58,13 @@ private slots:
             const QString tryHelp = "\nTry '" + name + " --help' for more information.\n$";
             row("unknown") << program << QStringList{"--bogus"} << 2 << "^$"
                            << "^" + name + ": Unknown option 'bogus'\\." + tryHelp;
-            row("--registry") << program << QStringList{"--registry", nowhere} << 2 << "^$"
-                              << "^" + name + ": --registry: no such file: " + QRegularExpression::escape(nowhere) +
-                                     tryHelp;
-            row("--prefix") << program << QStringList{"--prefix", nowhere} << 2 << "^$"
-                            << "^" + name + ": --prefix: no system.reg in " + QRegularExpression::escape(nowhere) +
-                                   tryHelp;
         }
+        // Each refused option's message is the parser's, proven without a process; here that it
+        // reaches standard error with status 2 after Qt's own options.
         QTest::newRow("skirmdeck: Qt's options, then a missing file")
             << QString(SKIRMDECK_BIN) << QStringList{"-platform", "xcb", "-style=fusion", "--registry", nowhere} << 2
             << "^$"
-            << "^skirmdeck: --registry: no such file: .*";
+            << "^skirmdeck: --registry: no such file: " + QRegularExpression::escape(nowhere) + "\n";
     }
 
     void withoutDisplay()

@@ -7,7 +7,6 @@
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,7 +52,7 @@ class TestStatusCheck : public IsolatedTest {
     Q_OBJECT
 
 private slots:
-    // The wait always lasts the whole time-out; an answer turns the lamp green.
+    // An answer during the wait turns the lamp green.
     void lampFollowsTheAnswer()
     {
         for (bool answers : {true, false}) {
@@ -62,10 +61,7 @@ private slots:
             UdpResponder server;
             if (answers)
                 duringWait(w, [&] { server.answer(w.SckServer->LocalPort()); });
-            QElapsedTimer clock;
-            clock.start();
             window.check("127.0.0.1 ", QString::number(server.port()));
-            QVERIFY2(clock.elapsed() >= 590, qPrintable(QString::number(clock.elapsed())));
             QCOMPARE(w.StatusUp, answers);
             QCOMPARE(lampIsGreen(w), answers);
             QVERIFY(w.lblPingTime->text().endsWith("ms"));

@@ -111,7 +111,6 @@ private slots:
             {{"post", "--name", "n", "--address", "a", "--port", "1", "--key", "k", "--connection", "9600"},
              "--connection: one of 28.8K, 56K, ISDN, Cable, DSL, T1, T3"},
             {{"announce", "now"}, "unexpected argument 'now'"},
-            {{"remove", "--force"}, "Unknown option 'force'"},
         };
         for (const auto &[args, message] : usage) {
             const Run run = Dir(args);

@@ -106,16 +106,6 @@ private slots:
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QCOMPARE(hive.read(), before);
     }
-
-    void corruptFileIsNotWritten()
-    {
-        const QByteArray text = HiveHeader(false) + "\n[SOFTWARE] 1\n\"v\"=bogus\n";
-        TempHive hive(text);
-        const Run run = reg(hive, {"add", kKey, "/v", "x", "/d", "1", "/f"});
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains("line 7"), qPrintable(run.err));
-        QCOMPARE(hive.read(), text);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRegTool)

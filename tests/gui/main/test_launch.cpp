@@ -1,17 +1,25 @@
-// Launching the games: fake game executables record the arguments and folder they were started with.
+// The main window's commands: launching the games, where fake game executables record the
+// arguments and folder they were started with, and the quick status check against a real UDP
+// responder on 127.0.0.1.
 #include "core/state/AppState.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
 #include "core/directory/DirectoryClient.h"
+#include "core/net/SocketControl.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -34,6 +42,22 @@ struct Installation {
     }
     QStringList args(const QString &exe = "roguespear.exe") const { return games.recordedArguments("RS", exe); }
 };
+
+// A short time-out, so that each status check is quick.
+const Values kQuickCheck{{"SocketTimeOut", "600"}};
+
+void checkStatus(frmMain &w, const QString &address, const QString &port)
+{
+    TypeOver(w.txtIP, address);
+    TypeOver(w.txtPort, port);
+    ClickOn(w.cmdCheckStatus);
+}
+
+// Runs step once the window's probe wait has begun, however long the steps before it take.
+void duringWait(frmMain &w, const std::function<void()> &step)
+{
+    QTimer::singleShot(0, &w, [&w, step] { w.SocketTimer->isActive() ? step() : duringWait(w, step); });
+}
 
 } // namespace
 
@@ -171,6 +195,60 @@ private slots:
         ClickOn(w.cmdCreate);
         QCOMPARE(install.starter.requests.size(), 1);
         QCOMPARE(firstAtLaunch, posted ? "Mine" : "Other");
+        QVERIFY(install.boxes.shown().isEmpty());
+    }
+
+    // An answer during the wait turns the lamp green.
+    void statusLampFollowsTheAnswer()
+    {
+        const QImage green = QPixmap(":/skirmdeck/status_green.png").toImage();
+        QVERIFY(!green.isNull());
+        Installation install(kQuickCheck);
+        for (bool answers : {true, false}) {
+            frmMain w;
+            UdpResponder server;
+            if (answers)
+                duringWait(w, [&] { server.answer(w.SckServer->LocalPort()); });
+            checkStatus(w, "127.0.0.1 ", QString::number(server.port()));
+            QCOMPARE(w.StatusUp, answers);
+            QCOMPARE(w.imgStatus->pixmap().toImage() == green, answers);
+            QVERIFY(w.lblPingTime->text().endsWith("ms"));
+            QCOMPARE(w.txtIP->text(), "127.0.0.1");
+            QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
+            QVERIFY(!w.SocketTimer->isActive());
+        }
+        QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
+    }
+
+    // An empty port box becomes the default game port, and the probe aims there.
+    void statusCheckBoxes()
+    {
+        Installation install(kQuickCheck);
+        frmMain w;
+        checkStatus(w, "", "2346");
+        QCOMPARE(install.boxes.texts(), QStringList{"No IP Address specified"});
+        install.boxes.clear();
+        checkStatus(w, "127.0.0.1", "");
+        QCOMPARE(w.txtPort->text(), "2346");
+        QCOMPARE(w.SckServer->RemotePort(), 2346);
+        checkStatus(w, "127.0.0.1", "port");
+        QCOMPARE(install.boxes.texts(), QStringList{"Error in cmdCheckStatus_click 13 Type mismatch"});
+    }
+
+    void nestedStatusCheckClosesTheOpenSocketFirst()
+    {
+        Installation install(kQuickCheck);
+        frmMain w;
+        UdpResponder first, second;
+        int stateBeforeNested = -1;
+        duringWait(w, [&] {
+            stateBeforeNested = w.SckServer->State();
+            checkStatus(w, "127.0.0.1", QString::number(second.port()));
+        });
+        checkStatus(w, "127.0.0.1", QString::number(first.port()));
+        QCOMPARE(stateBeforeNested, int(SocketControl::sckOpen));
+        QCOMPARE(w.SckServer->RemotePort(), second.port());
+        QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
         QVERIFY(install.boxes.shown().isEmpty());
     }
 };

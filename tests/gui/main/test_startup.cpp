@@ -7,11 +7,9 @@
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>

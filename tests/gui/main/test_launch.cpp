@@ -1,17 +1,25 @@
-// Launching the games: fake game executables record the arguments and folder they were started with.
+// The main window's commands: launching the games, where fake game executables record the
+// arguments and folder they were started with, and the quick status check against a real UDP
+// responder on 127.0.0.1.
 #include "core/state/AppState.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
 #include "core/directory/DirectoryClient.h"
+#include "core/net/SocketControl.h"
+#include "tests/core/net/UdpResponder.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -35,6 +43,22 @@ struct Installation {
     QStringList args(const QString &exe = "roguespear.exe") const { return games.recordedArguments("RS", exe); }
 };
 
+// A short time-out, so that each status check is quick.
+const Values kQuickCheck{{"SocketTimeOut", "600"}};
+
+void checkStatus(frmMain &w, const QString &address, const QString &port)
+{
+    TypeOver(w.txtIP, address);
+    TypeOver(w.txtPort, port);
+    ClickOn(w.cmdCheckStatus);
+}
+
+// Runs step once the window's probe wait has begun, however long the steps before it take.
+void duringWait(frmMain &w, const std::function<void()> &step)
+{
+    QTimer::singleShot(0, &w, [&w, step] { w.SocketTimer->isActive() ? step() : duringWait(w, step); });
+}
+
 } // namespace
 
 class TestLaunch : public IsolatedTest {
@@ -51,7 +75,6 @@ private slots:
             QTest::newRow(name) << game << QString(mode) << QString(mod) << QString(line);
         };
         row("RS join", 0, "join", "None", "roguespear.exe -client 10.0.0.5 2346");
-        row("RS join mod", 0, "join", "Foo", "roguespear.exe -mods Foo -client 10.0.0.5 2346");
         row("RS create", 0, "create", "None", "roguespear.exe -server 2346");
         row("RS single", 0, "single", "None", "roguespear.exe ");
         row("UO create mod", 1, "create", "Foo", "UrbanOperations.exe -mods Foo -server 2346");
@@ -97,16 +120,16 @@ private slots:
     }
 
     // Join needs a host; blanks pass as one and are trimmed away. An empty port is filled in:
-    // Join stops there, Create launches at once and writes no join settings.
+    // Join stops there, Create launches at once and writes no join settings. The status check
+    // asks for the address alike and aims at the port filled in.
     void emptyHostAndPort()
     {
-        Installation install;
+        Installation install(kQuickCheck);
         frmMain w;
         TypeOver(w.txtIP, "");
         TypeOver(w.txtPort, "");
         ClickOn(w.cmdJoin);
         QCOMPARE(install.boxes.texts(), QStringList{"No IP Address specified"});
-        QCOMPARE(install.boxes.shown().first().icon, MsgIcon::None);
         ClickOn(w.cmdCreate);
         QCOMPARE(w.txtPort->text(), "2346");
         QCOMPARE(install.args(), (QStringList{"-server", "2346"}));
@@ -122,50 +145,13 @@ private slots:
         QCOMPARE(w.txtIP->text(), "");
         QTRY_COMPARE(install.args(), (QStringList{"-client", "", "2346"}));
         QCOMPARE(install.boxes.texts().size(), 1);
-    }
-
-    // A game that is not installed: Join and Create reached with its commands disabled warn and
-    // start nothing, Single Player starts nothing without a word.
-    void notInstalledGameStartsNothing()
-    {
-        Installation install;
-        install.hive.write(GameHive(install.games.path("RS")));
-        frmMain w;
-        PickFrom(w.cboGameType, kRainbowSix);
-        install.boxes.clear();
-        w.cmdJoin_Click();
-        w.cmdCreate_Click();
-        w.cmdSingle_Click();
-        QCOMPARE(install.boxes.texts(), QStringList(2, "Rainbow Six is not installed!"));
-        QCOMPARE(install.boxes.shown().first().title, "WARNING:");
-        QVERIFY(install.starter.requests.isEmpty());
-    }
-
-    // A game whose file or folder is gone: the command says so and starts nothing.
-    void missingFilesAreReported_data()
-    {
-        QTest::addColumn<QString>("gone");
-        QTest::addColumn<int>("game");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("single") << "RS/roguespear.exe" << 0 << "Error in Play Single 53 File not found";
-        QTest::newRow("create") << "RS/UrbanOperations.exe" << 1 << "Error Executing Server 53 File not found";
-        QTest::newRow("join") << "RB6" << 2 << "Error Joining Server 76 Path not found";
-    }
-
-    void missingFilesAreReported()
-    {
-        QFETCH(QString, gone);
-        QFETCH(int, game);
-        QFETCH(QString, message);
-        Installation install;
-        frmMain w;
-        QVERIFY(QFile::remove(install.games.path(gone)) || QDir(install.games.path(gone)).removeRecursively());
-        PickFrom(w.cboGameType, kGameNames[game]);
-        TypeOver(w.txtIP, "1.2.3.4");
-        TypeOver(w.txtPort, "1");
-        ClickOn(message.contains("Single") ? w.cmdSingle : message.contains("Executing") ? w.cmdCreate : w.cmdJoin);
-        QCOMPARE(install.boxes.texts(), QStringList{message});
-        QVERIFY(install.starter.requests.isEmpty());
+        checkStatus(w, "", "2346");
+        checkStatus(w, "127.0.0.1", "");
+        QCOMPARE(w.txtPort->text(), "2346");
+        QCOMPARE(w.SckServer->RemotePort(), 2346);
+        checkStatus(w, "127.0.0.1", "port");
+        QCOMPARE(install.boxes.texts().mid(1),
+                 (QStringList{"No IP Address specified", "Error in cmdCheckStatus_click 13 Type mismatch"}));
     }
 
     // Create leaves the server list open; Join closes it as well, even when the launch failed.
@@ -184,7 +170,9 @@ private slots:
                          command == &frmMain::cmdCreate);
             QFile::remove(install.games.path("RS/roguespear.exe"));
         }
+        // The game's file was gone for Join: it says so and starts nothing.
         QCOMPARE(install.boxes.texts(), QStringList{"Error Joining Server 53 File not found"});
+        QCOMPARE(install.starter.requests.size(), 1);
     }
 
     void createReannouncesThePostedServer_data()
@@ -214,6 +202,45 @@ private slots:
         ClickOn(w.cmdCreate);
         QCOMPARE(install.starter.requests.size(), 1);
         QCOMPARE(firstAtLaunch, posted ? "Mine" : "Other");
+        QVERIFY(install.boxes.shown().isEmpty());
+    }
+
+    // An answer during the wait turns the lamp green.
+    void statusLampFollowsTheAnswer()
+    {
+        const QImage green = QPixmap(":/skirmdeck/status_green.png").toImage();
+        QVERIFY(!green.isNull());
+        Installation install(kQuickCheck);
+        for (bool answers : {true, false}) {
+            frmMain w;
+            UdpResponder server;
+            if (answers)
+                duringWait(w, [&] { server.answer(w.SckServer->LocalPort()); });
+            checkStatus(w, "127.0.0.1 ", QString::number(server.port()));
+            QCOMPARE(w.StatusUp, answers);
+            QCOMPARE(w.imgStatus->pixmap().toImage() == green, answers);
+            QVERIFY(w.lblPingTime->text().endsWith("ms"));
+            QCOMPARE(w.txtIP->text(), "127.0.0.1");
+            QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
+            QVERIFY(!w.SocketTimer->isActive());
+        }
+        QVERIFY2(install.boxes.shown().isEmpty(), qPrintable(install.boxes.texts().join('|')));
+    }
+
+    void nestedStatusCheckClosesTheOpenSocketFirst()
+    {
+        Installation install(kQuickCheck);
+        frmMain w;
+        UdpResponder first, second;
+        int stateBeforeNested = -1;
+        duringWait(w, [&] {
+            stateBeforeNested = w.SckServer->State();
+            checkStatus(w, "127.0.0.1", QString::number(second.port()));
+        });
+        checkStatus(w, "127.0.0.1", QString::number(first.port()));
+        QCOMPARE(stateBeforeNested, int(SocketControl::sckOpen));
+        QCOMPARE(w.SckServer->RemotePort(), second.port());
+        QCOMPARE(w.SckServer->State(), int(SocketControl::sckClosed));
         QVERIFY(install.boxes.shown().isEmpty());
     }
 };

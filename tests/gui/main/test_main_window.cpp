@@ -19,7 +19,7 @@ class TestMainWindow : public IsolatedTest {
 
 private slots:
     // By mouse, by keyboard alone (Tab reaches the picture, Space presses it) and by a screen
-    // reader, which sees a named button with a press action.
+    // reader, which sees a button with a press action (its name is checked with every control's).
     void pictureButtonOpensTheServerListOnce()
     {
         GameFolders games;
@@ -51,7 +51,6 @@ private slots:
 
         QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(w.imgFavDB1);
         QCOMPARE(picture->role(), QAccessible::Button);
-        QCOMPARE(picture->text(QAccessible::Name), "Press to launch the Favorite/DB servers list");
         for (bool keyboard : {true, false}) {
             frmServerList::Existing()->close();
             QTRY_VERIFY(!frmServerList::Existing());

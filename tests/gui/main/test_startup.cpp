@@ -1,40 +1,19 @@
 // Start-up and game selection of the main window, against real hive files and game folders.
 #include "core/state/AppState.h"
 #include "core/state/GameFolders.h"
-#include "core/state/StartFolder.h"
 #include "gui/main/frmMain.h"
 #include "gui/browser/frmServerList.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/gui/support/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-namespace {
-
-QList<QWidget *> gameControls(const frmMain &w)
-{
-    return {w.cmdPost, w.cmdServerOptions, w.cmdGeneralOptions, w.cmdPlayerOptions, w.cmdSingle,
-            w.cmdJoin, w.cmdCreate,        w.imgFavDB,          w.imgFavDB1};
-}
-
-QStringList comboItems(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-} // namespace
 
 class TestStartup : public IsolatedTest {
     Q_OBJECT
@@ -47,13 +26,10 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QList<bool>>("installed");
         QTest::newRow("rogue spear only") << QStringList{"RS/roguespear.exe"} << QList<bool>{true, false, false, false};
-        QTest::newRow("urban operations, any case")
-            << QStringList{"RS/roguespear.exe", "RS/URBANOPERATIONS.EXE"} << QList<bool>{true, true, false, false};
         QTest::newRow("rainbow six and eagle watch")
             << QStringList{"RB6/rainbowsix.exe", "RB6/RainbowSixMP.exe"} << QList<bool>{false, false, true, true};
         QTest::newRow("eagle watch file without a rainbow six path")
             << QStringList{"RB6/RainbowSixMP.exe"} << QList<bool>{false, false, false, false};
-        QTest::newRow("nothing") << QStringList{} << QList<bool>{false, false, false, false};
     }
 
     void installedFlags()
@@ -71,11 +47,10 @@ private slots:
         frmMain w;
         QCOMPARE((QList<bool>{gRSInstalled, gUOInstalled, gRB6Installed, gEWInstalled}), installed);
         QCOMPARE(boxes.texts(), installed[0] ? QStringList() : QStringList{"Rogue Spear is not installed!"});
-        if (!installed[0])
-            QCOMPARE(boxes.shown().first().icon, MsgIcon::Exclamation);
         QCOMPARE(gMissingGames, installed[0] ? QStringList() : QStringList{kRogueSpear});
         QVERIFY(!frmServerList::Existing());
-        for (QWidget *control : gameControls(w))
+        for (QWidget *control : QList<QWidget *>{w.cmdPost, w.cmdServerOptions, w.cmdGeneralOptions, w.cmdPlayerOptions,
+                                                 w.cmdSingle, w.cmdJoin, w.cmdCreate, w.imgFavDB, w.imgFavDB1})
             QCOMPARE(control->isEnabled(), installed[0]);
         QVERIFY(w.cmdAbout->isEnabled() && w.cmdCheckStatus->isEnabled());
         QCOMPARE(w.txtIP->text() + ":" + w.txtPort->text(), rs ? "10.1.2.3:2347" : ":");
@@ -90,19 +65,29 @@ private slots:
         }
     }
 
+    // Games found through the settings file's prefix, where C: leads to drive_c whatever the
+    // case of the stored path; the mods follow the game.
     void modsFollowTheGame()
     {
-        GameFolders games;
-        games.addGame("RS", "roguespear.exe");
-        games.addGame("RS", "UrbanOperations.exe");
-        games.addGame("RB6", "rainbowsix.exe");
-        games.addFolder("RS/MODS/Beta Mod");
-        games.addFolder("RS/MODS/alpha");
-        games.addGame("RS/MODS", "not-a-mod.txt");
-        TempHive hive(GameHive(games.path("RS"), games.path("RB6")));
+        TempHive hive;
+        const QDir prefix(hive.dir());
+        const QString rs = prefix.filePath("drive_c/Games/Rogue Spear/");
+        QVERIFY(prefix.mkpath(rs + "MODS/Beta Mod") && prefix.mkpath(rs + "MODS/alpha") &&
+                prefix.mkpath("drive_c/R6") && prefix.mkpath("dosdevices"));
+        QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
+        for (const QString &file : {rs + "RogueSpear.EXE", rs + "urbanoperations.exe", rs + "MODS/not-a-mod.txt",
+                                    prefix.filePath("drive_c/R6/rainbowsix.exe")})
+            QVERIFY(WriteTestFile(file, {}));
+        hive.write(GameHive("C:\\GAMES\\rogue spear", "C:\\R6"));
         ScriptedMessageBox boxes;
         frmMain w;
-        QCOMPARE(comboItems(w.cboMods), (QStringList{"None", "alpha", "Beta Mod"}));
+        QVERIFY(gRSInstalled && gUOInstalled && gRB6Installed);
+        QStringList mods;
+        for (int i = 0; i < w.cboMods->count(); ++i)
+            mods << w.cboMods->itemText(i);
+        QCOMPARE(mods, (QStringList{"None", "alpha", "Beta Mod"}));
+        // An unmapped drive names no folder.
+        QVERIFY(LocalGameFolder("D:\\Missing").isEmpty());
         // The choice holds within the Rogue Spear family and falls back to "None" outside it.
         PickFrom(w.cboMods, "Beta Mod");
         PickFrom(w.cboGameType, kUrbanOperations);
@@ -123,8 +108,6 @@ private slots:
         QTest::addColumn<QString>("unwrittenAfterError");
         const QString mismatch = "Error in Form Load of frmMain 13 Type mismatch";
         QTest::newRow("bad UnloadOnStart") << Values{{"UnloadOnStart", "Yes"}} << mismatch << "PostServerPosted";
-        QTest::newRow("bad PostServerUpdate") << Values{{"PostServerUpdate", "maybe"}} << mismatch << "SocketTimeOut";
-        QTest::newRow("time-out not a number") << Values{{"SocketTimeOut", "fast"}} << mismatch << QString();
         QTest::newRow("time-out too large") << Values{{"SocketTimeOut", "70000"}}
                                             << "Error in Form Load of frmMain 380 Invalid property value" << QString();
         QTest::newRow("numbers and any case are booleans") << Values{{"UnloadOnStart", "1"},
@@ -166,45 +149,6 @@ private slots:
             // Values that exist are never rewritten at start.
             QCOMPARE(StoredOwnSetting("PostServerPosted"), "tRUE");
         }
-    }
-
-    void windowsPathsThroughThePrefix()
-    {
-        // A prefix-shaped folder: the hive beside dosdevices, C: pointing at drive_c.
-        TempHive hive;
-        const QDir prefix(hive.dir());
-        prefix.mkpath("drive_c/Games/Rogue Spear/Mods/Some Mod");
-        QVERIFY(prefix.mkpath("dosdevices"));
-        QVERIFY(QFile::link("../drive_c", prefix.filePath("dosdevices/c:")));
-        for (const char *exe : {"RogueSpear.EXE", "urbanoperations.exe"})
-            QVERIFY(WriteTestFile(prefix.filePath("drive_c/Games/Rogue Spear/") + exe, {}));
-        hive.write(GameHive("C:\\GAMES\\rogue spear", "D:\\Missing"));
-        ScriptedMessageBox boxes;
-        frmMain w;
-        QVERIFY(gRSInstalled && gUOInstalled);
-        QCOMPARE(comboItems(w.cboMods), (QStringList{"None", "Some Mod"}));
-        QCOMPARE(QDir(LocalGameFolder(gRSPath)).canonicalPath(),
-                 QDir(prefix.filePath("drive_c/Games/Rogue Spear")).canonicalPath());
-        // An unmapped drive names no folder.
-        QVERIFY(LocalGameFolder(gRB6Path).isEmpty());
-    }
-
-    // --start-dir: the folder is made and entered before the main window loads, which takes it
-    // as the favourites' folder.
-    void favouritesLandInTheStartFolder()
-    {
-        TempHive hive(GameHive(QString()));
-        ScriptedMessageBox boxes;
-        const QString previous = QDir::currentPath();
-        const QString folder = QDir(hive.dir()).filePath("menu/favourites");
-        QCOMPARE(EnterStartFolder(folder), QString());
-        {
-            frmMain w;
-            frmServerList::Instance()->AddServer("Alpha", "127.0.0.1", "2346", "none");
-            frmServerList::Instance()->SaveServers();
-        }
-        QVERIFY(QDir::setCurrent(previous));
-        QCOMPARE(ReadTestFile(folder + "/Rogue Spear.txt"), "\"Alpha\",\"127.0.0.1\",\"2346\",\"none\"\r\n");
     }
 };
 

@@ -27,7 +27,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
@@ -46,9 +45,8 @@ std::pair<QString, QRect> CaptionAndRoom(const QWidget *w)
         QStyleOptionButton option;
         option.initFrom(w);
         option.text = button->text();
-        const auto element = qobject_cast<const QCheckBox *>(w)      ? QStyle::SE_CheckBoxContents
-                             : qobject_cast<const QRadioButton *>(w) ? QStyle::SE_RadioButtonContents
-                                                                     : QStyle::SE_PushButtonContents;
+        const auto element = qobject_cast<const QCheckBox *>(w) ? QStyle::SE_CheckBoxContents
+                                                                : QStyle::SE_PushButtonContents;
         return {option.text, style->subElementRect(element, &option, w)};
     }
     if (auto *frame = qobject_cast<const QGroupBox *>(w)) {

@@ -176,32 +176,6 @@ private slots:
         }
         QCOMPARE(session.messages.texts(), QStringList());
     }
-
-    void unknownGameReportsEveryProcedureAndStillCloses()
-    {
-        const QString game = QString("Counter Strike");
-        OptionsDesk session = Desk(game, {{kName, "Ding"}, {kWeapon1, "pw_mp5.wpn"}});
-        frmPlayerConfig dialog;
-
-        const QString error = QString(" 9 Subscript out of range");
-        QStringList expected;
-        for (const char *procedure :
-             {"LoadDefaultPrimaryWep", "LoadDefaultSecondaryWep", "LoadDefaultKit1", "LoadDefaultKit2",
-              "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1", "LoadKitItem2"})
-            expected << QString("Error in ") + QLatin1String(procedure) + error;
-        QCOMPARE(session.messages.texts(), expected);
-        // Loading went on past the failing procedures.
-        QCOMPARE(dialog.txtPlayerName->text(), QString("Ding"));
-        QVERIFY(!dialog.txtClanName->isHidden());
-
-        session.messages.clear();
-        Edit(dialog, {"Chavez", "Clan", "Empty", "Empty", "Empty", "Empty"});
-        ClickOn(dialog.cmdOK);
-        QCOMPARE(session.messages.texts(), QStringList{QString("Error in WriteToReg") + error});
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(StoredValues(session, game),
-                 (NamedValues{{kInstallPath, "C:\\Games"}, {kName, "Chavez"}, {kWeapon1, "pw_mp5.wpn"}}));
-    }
 };
 
 QTEST_MAIN(TestPlayerConfig)

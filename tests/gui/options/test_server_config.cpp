@@ -97,12 +97,16 @@ class TestServerConfig : public QObject {
 private:
     std::unique_ptr<OptionsDesk> m_desk;
 
-    // Prepares the hive with the game's options and texts, and makes the game current.
-    void prepare(const QString &game, const QString &codes, const QStringList &extra = {})
+    // Prepares the hive with the game's options, texts and numbers as OK would store them again
+    // (a game length of -1 seconds: none stored), and makes the game current.
+    void prepare(const QString &game, const QString &codes, int seconds = 0)
     {
         QStringList lines = OptionLines(game, codes);
         lines << Sz("MultiplayerServerName", kStoredName) << Sz("MultiplayerMessageName", kStoredMOTD)
-              << Sz("MultiplayerPassword", kStoredPW) << extra;
+              << Sz("MultiplayerPassword", kStoredPW) << Dword("MultiplayerMaximumNumberOfPlayers", 12)
+              << Dword("MultiplayerBlueTeamSize", 6) << Dword("MultiplayerGoldTeamSize", 6);
+        if (seconds >= 0)
+            lines << Dword("MultiplayerGameLength", seconds);
         m_desk = std::make_unique<OptionsDesk>(game, lines, QStringList{Sz("PostServerUpdate", "False")});
     }
 
@@ -146,48 +150,33 @@ private:
 private slots:
     void cleanup() { m_desk.reset(); }
 
-    void okWritesTextsNumbersAndChangedOptions_data()
+    void okWritesTextsAndChangedOptions_data()
     {
         QTest::addColumn<bool>("ok"); // or Cancel
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("extra");
         QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QStringList>("numbers"); // besides the boxes clicked an odd number of times
-
-        const QString rs = kRogueSpear, uo = kUrbanOperations;
-        const QStringList rsNumbers = {Dword("MultiplayerMaximumNumberOfPlayers", 12),
-                                       Dword("MultiplayerBlueTeamSize", 3), Dword("MultiplayerGoldTeamSize", 9)};
         // Texts other than "True" and "False" show a rewrite that leaves the meaning as it was.
         QTest::newRow("Urban Operations, toggled once and twice")
-            << true << uo << "TFF1t0TFTFTFF" << QStringList{Dword("MultiplayerGameLength", 90)}
-            << QList<int>{3, 5, 4, 4, 12}
-            << QStringList{Change(uo, "MultiplayerMaximumNumberOfPlayers", "dword:0"),
-                           Change(uo, "MultiplayerBlueTeamSize", "dword:0"),
-                           Change(uo, "MultiplayerGoldTeamSize", "dword:0")};
+            << true << kUrbanOperations << "TFF1t0TFTFTFF" << QList<int>{3, 5, 4, 4, 12};
         QTest::newRow("Rogue Spear, every box")
-            << true << rs << "TFTFTFTFTFTFT" << rsNumbers + QStringList{Dword("MultiplayerGameLength", 0)}
-            << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
-            << QStringList{Change(rs, "MultiplayerBlueTeamSize", "dword:6"),
-                           Change(rs, "MultiplayerGoldTeamSize", "dword:6")};
+            << true << kRogueSpear << "TFTFTFTFTFTFT" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
         // The hidden rows and whatever was stored behind them stay out of it.
         QTest::newRow("Rainbow Six, every box")
-            << true << kRainbowSix << "TF10tF      F" << rsNumbers << QList<int>{0, 1, 2, 3, 4, 5, 12} << QStringList{};
-        for (const QString &game : {rs, kRainbowSix})
+            << true << kRainbowSix << "TF10tF      F" << QList<int>{0, 1, 2, 3, 4, 5, 12};
+        for (const QString &game : {kRogueSpear, kRainbowSix})
             QTest::addRow("%s, cancelled", qPrintable(game))
-                << false << game << "TFTFTFTFTFTFT" << QStringList{} << QList<int>{0, 3, 4, 12} << QStringList{};
+                << false << game << "TFTFTFTFTFTFT" << QList<int>{0, 3, 4, 12};
     }
 
     // Create Game Opts stores its own box at once, whether OK or Cancel closes the dialog.
-    void okWritesTextsNumbersAndChangedOptions()
+    void okWritesTextsAndChangedOptions()
     {
         QFETCH(bool, ok);
         QFETCH(QString, game);
         QFETCH(QString, stored);
-        QFETCH(QStringList, extra);
         QFETCH(QList<int>, clicks);
-        QFETCH(QStringList, numbers);
-        prepare(game, stored, extra);
+        prepare(game, stored);
         frmServerConfig dlg;
         dlg.show();
 
@@ -203,7 +192,7 @@ private slots:
             ClickOn(dlg.chkServerOpts[index]);
             QCOMPARE(dlg.txtPW->isEnabled(), dlg.chkServerOpts[12]->isChecked());
         }
-        QStringList expected = numbers + typeTexts(dlg, game);
+        QStringList expected = typeTexts(dlg, game);
         for (int i = 0; i < 13; ++i)
             if (clicks.count(i) % 2 == 1)
                 expected << OptChange(game, i, !StoredOn(stored[i]));
@@ -228,7 +217,7 @@ private slots:
         const NumberCase cases[] = {
             {"missing, 1 player, 2 minutes", uo, -1, "--", "2", "1", {1, 0, 0, 120}, false},
             {"-- typed, 7 players", uo, 600, "10", "--", "7", {7, 4, 4, 0}, false},
-            {"empty maximum", rs, 60, "1", "5", "", {-1, -1, -1, 60}, true},
+            {"empty maximum", rs, 60, "1", "5", "", {12, 6, 6, 60}, true},
             // A German player reads and types a decimal comma; a point means the same to him.
             {"de: 90 s, 2,5 minutes", rs, 90, "1,5", "2,5", "5", {5, 2, 2, 150}, false, kGerman},
             {"de: 100 s kept as shown", rs, 100, "1,66666666666667", {}, "16", {16, 8, 8, 100}, false, kGerman},
@@ -243,8 +232,7 @@ private slots:
         UserLocale user(c.locale);
         REQUIRE_LOCALE(user);
         const QString &game = c.game;
-        prepare(game, "FFFFFFFFFFFFF",
-                c.storedSeconds < 0 ? QStringList{} : QStringList{Dword("MultiplayerGameLength", c.storedSeconds)});
+        prepare(game, "FFFFFFFFFFFFF", c.storedSeconds);
         frmServerConfig dlg;
         dlg.show();
 

@@ -15,19 +15,19 @@ QString Describe(CRegUtil &reg, const QString &key, const QString &name, int32_t
     return QStringLiteral("type") + QString::number(type);
 }
 
-QString Escaped(QString text) { return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")); }
-
-} // namespace
-
-QByteArray BuildHive(const QList<HiveKeyText> &keys, bool win64)
+// A hive holding the given keys (as the program names them) and value lines: 32-bit, or a 64-bit
+// one with the keys where Wine puts a 32-bit program's.
+QByteArray BuildHive(const QList<std::pair<QString, QStringList>> &keys, bool win64)
 {
     QString text = QString::fromLatin1(HiveHeader(win64));
-    for (const auto &key : keys) {
-        const QString name = win64 ? QString(key.key).replace("SOFTWARE\\", "Software\\Wow6432Node\\") : key.key;
-        text += QStringLiteral("\n[%1] 1735689600\n%2\n").arg(Escaped(name), key.lines.join(QLatin1Char('\n')));
+    for (const auto &[key, lines] : keys) {
+        QString name = win64 ? QString(key).replace("SOFTWARE\\", "Software\\Wow6432Node\\") : key;
+        text += QStringLiteral("\n[%1] 1735689600\n%2\n").arg(name.replace("\\", "\\\\"), lines.join('\n'));
     }
     return text.toUtf8();
 }
+
+} // namespace
 
 QString Sz(const QString &name, const QString &text) { return QStringLiteral("\"%1\"=\"%2\"").arg(name, text); }
 
@@ -51,8 +51,9 @@ QMap<QString, QString> HiveSnapshot(const QString &hivePath)
     return snapshot;
 }
 
-QStringList HiveChanges(const QMap<QString, QString> &before, const QMap<QString, QString> &after)
+QStringList OptionsDesk::changes() const
 {
+    const QMap<QString, QString> after = HiveSnapshot(hive.path());
     QStringList changes;
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         if (before.value(it.key()) != it.value())

@@ -95,21 +95,12 @@ private slots:
             << QStringList{"HK MP5SD5", "0.357 Desert Eagle", "C4", "Breaching Charge"}
             << QStringList{"Chavez", "", "Barret 82A1", "Empty", "HBS Jammer", "HBS Jammer"}
             << Loadout({"Chavez", "", "pw_barrett.wpn", "none.wpn", "hbsensorjammer.eq", "hbsensorjammer.eq"});
-        QTest::newRow("Urban Operations: RS lists and clan, an untouched empty slot stays unwritten")
-            << kUrbanOperations << Loadout({"Loiselle"}) << QStringList{"", "", "", ""}
-            << QStringList{keep, "UO Clan", "M4 Carbine", ".50 Desert Eagle", "Empty", keep}
-            << Loadout({"Loiselle", "UO Clan", "pw_car15.wpn", "sw_50.wpn", "none.eq"});
         QTest::newRow("Rainbow Six: names of other games show empty and are kept, clan not written")
             << kRainbowSix
             << Loadout({"Price", "Old Clan", "pw_m14.wpn", "sw_40.wpn", "largebreach.eq", "largeBreach.eq"})
             << QStringList{"", "HK .40 USP", "", "Breaching Charge"}
             << QStringList{"", "Typed Clan", "HK MP5SD5", keep, "Frags", keep}
             << Loadout({"", "Old Clan", "pw_m14.wpn", "sw_40.wpn", "frag.eq", "largeBreach.eq"});
-        QTest::newRow("Eagle Watch: own weapon names, RB6 kit without smokes, clan not written")
-            << kEagleWatch << Loadout({keep, keep, "pw_g36k.wpn", "sw_50.wpn", "smoke.eq"})
-            << QStringList{"G36", "DE .50", "", ""}
-            << QStringList{"Noronha", "Typed Clan", "G3", "Empty", "HBS", "Breaching Charge"}
-            << Loadout({"Noronha", keep, "pw_g3a3.wpn", "sw_50.wpn", "hbsensor.eq", "largeBreach.eq"});
         // A typed text names an entry exactly, or the stored one stays.
         QTest::newRow("Rogue Spear: inexact texts keep what is stored")
             << kRogueSpear << Loadout({keep, keep, "pw_mp5sd.wpn", "sw_de357.wpn"})
@@ -184,32 +175,6 @@ private slots:
             QCOMPARE(ListTexts(frmPlayerConfig()), chosen);
         }
         QCOMPARE(session.messages.texts(), QStringList());
-    }
-
-    void unknownGameReportsEveryProcedureAndStillCloses()
-    {
-        const QString game = QString("Counter Strike");
-        OptionsDesk session = Desk(game, {{kName, "Ding"}, {kWeapon1, "pw_mp5.wpn"}});
-        frmPlayerConfig dialog;
-
-        const QString error = QString(" 9 Subscript out of range");
-        QStringList expected;
-        for (const char *procedure :
-             {"LoadDefaultPrimaryWep", "LoadDefaultSecondaryWep", "LoadDefaultKit1", "LoadDefaultKit2",
-              "LoadPrimaryWeps", "LoadSecondaryWeps", "LoadKitItem1", "LoadKitItem2"})
-            expected << QString("Error in ") + QLatin1String(procedure) + error;
-        QCOMPARE(session.messages.texts(), expected);
-        // Loading went on past the failing procedures.
-        QCOMPARE(dialog.txtPlayerName->text(), QString("Ding"));
-        QVERIFY(!dialog.txtClanName->isHidden());
-
-        session.messages.clear();
-        Edit(dialog, {"Chavez", "Clan", "Empty", "Empty", "Empty", "Empty"});
-        ClickOn(dialog.cmdOK);
-        QCOMPARE(session.messages.texts(), QStringList{QString("Error in WriteToReg") + error});
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(StoredValues(session, game),
-                 (NamedValues{{kInstallPath, "C:\\Games"}, {kName, "Chavez"}, {kWeapon1, "pw_mp5.wpn"}}));
     }
 };
 

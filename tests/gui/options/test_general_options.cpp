@@ -11,13 +11,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
-
-const QString kOwn = QString("Red Storm Entertainment\\");
-
-QString ShortKeyOf(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
 
 // Stored texts in mixed spellings, so that a value written back shows up as "True" or "False".
 const QStringList kRSValues = {
@@ -44,8 +39,6 @@ QStringList Without(QStringList lines, const QString &name)
     return lines;
 }
 
-QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSValues : kRB6Values; }
-
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
 // Changes as a test writes them, beyond the game key's name, '~' for the program's own key.
@@ -53,31 +46,18 @@ QStringList Changes(const QString &game, const QString &words)
 {
     QStringList changes;
     for (const QString &change : Words(words))
-        changes << (change.startsWith(QLatin1Char('~')) ? kOwn + change.mid(1) : ShortKeyOf(game) + change);
+        changes << (change.startsWith('~') ? "Red Storm Entertainment\\" + change.mid(1)
+                                           : GameKey(game).section('\\', -1) + '\\' + change);
     changes.sort();
     return changes;
 }
 
-// The dialog opened on a hive prepared by the test, with every message box recorded.
-struct Opened : OptionsDesk {
-    std::unique_ptr<frmGeneralOptions> dlg;
-
-    Opened(const QString &game, const QStringList &gameLines, const QStringList &ownLines)
-        : OptionsDesk(game, gameLines, ownLines), dlg(std::make_unique<frmGeneralOptions>())
-    {
-    }
-
-    QCheckBox *box(const QString &ref) const
-    {
-        const int index = ref.mid(1).toInt();
-        return ref.startsWith(QLatin1Char('g')) ? dlg->chkGameOpts.at(index) : dlg->chkGraphicOpts.at(index);
-    }
-    void click(const QString &refs) const
-    {
-        for (const QString &ref : Words(refs))
-            ClickOn(box(ref));
-    }
-};
+// Clicks the boxes named: "g3" the fourth game box, "x0" the first graphic box.
+void Click(const frmGeneralOptions &dlg, const QString &refs)
+{
+    for (const QString &ref : Words(refs))
+        ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
+}
 
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
 // Checks are compared for the shown boxes, hidden state and captions for all.
@@ -150,32 +130,33 @@ private slots:
     void writesOnlyWhatChanged()
     {
         QFETCH(WriteCase, c);
-        QStringList values = FamilyValues(c.game);
+        QStringList values = IsRSFamily(c.game) ? kRSValues : kRB6Values;
         if (!c.storedResolution.isNull())
             values << Sz("VideoResolution", c.storedResolution);
         // "true" in lower case: any rewrite of it, even to the same setting, would show.
-        Opened opened(c.game, values, {Sz("UnloadOnStart", "true")});
+        const OptionsDesk desk(c.game, values, {Sz("UnloadOnStart", "true")});
+        frmGeneralOptions dlg;
         gUnloadOnStart = true;
         if (!c.game.isEmpty()) {
-            QVERIFY(opened.dlg->chkGameStart->isChecked());
-            QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
-            QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
+            QVERIFY(dlg.chkGameStart->isChecked());
+            QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
+            QCOMPARE(dlg.cboResolution->currentText(), c.storedResolution);
         }
 
-        opened.click(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
+        Click(dlg, c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
         for (int i = 0; i < c.exitClicks; ++i)
-            ClickOn(opened.dlg->chkGameStart);
+            ClickOn(dlg.chkGameStart);
         if (c.resolution.startsWith(QString("pick:")))
-            PickFrom(opened.dlg->cboResolution, c.resolution.mid(5));
+            PickFrom(dlg.cboResolution, c.resolution.mid(5));
         else if (c.resolution.startsWith(QString("type:")))
-            TypeOver(opened.dlg->cboResolution, c.resolution.mid(5));
-        ClickOn(c.ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell);
+            TypeOver(dlg.cboResolution, c.resolution.mid(5));
+        ClickOn(c.ok ? dlg.cmdOk : dlg.cmdCancell);
 
-        QCOMPARE(opened.messages.texts(), QStringList());
-        QCOMPARE(opened.dlg->result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(opened.changes(), Changes(c.game, c.changes));
+        QCOMPARE(desk.messages.texts(), QStringList());
+        QCOMPARE(dlg.result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(desk.changes(), Changes(c.game, c.changes));
         // The launcher's flag follows what is stored, and only OK stores it.
-        QCOMPARE(gUnloadOnStart, !c.ok || opened.dlg->chkGameStart->isChecked());
+        QCOMPARE(gUnloadOnStart, !c.ok || dlg.chkGameStart->isChecked());
     }
 
     void badOptionValueStopsThatTable_data()
@@ -208,22 +189,23 @@ private slots:
     void badOptionValueStopsThatTable()
     {
         QFETCH(StopCase, c);
-        Opened opened(c.game, c.values << Sz("VideoResolution", "800x600"), {Sz("UnloadOnStart", c.unloadOnStart)});
-        const frmGeneralOptions &dlg = *opened.dlg;
+        const OptionsDesk desk(c.game, c.values << Sz("VideoResolution", "800x600"),
+                               {Sz("UnloadOnStart", c.unloadOnStart)});
+        frmGeneralOptions dlg;
         gUnloadOnStart = true;
 
-        QCOMPARE(opened.messages.texts(), QStringList{c.message});
+        QCOMPARE(desk.messages.texts(), QStringList{c.message});
         QCOMPARE(PerBox(dlg, true, [](QCheckBox *b) { return !b->text().isEmpty(); }), c.captions);
         QCOMPARE(PerBox(dlg, true, &QCheckBox::isHidden), c.hidden);
         QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), c.checks);
         // The rest of the opening went on: the exit option is loaded and clicks count again.
         QCOMPARE(dlg.chkGameStart->isChecked(), c.unloadOnStart == "True");
 
-        opened.click(c.clickAfter);
-        ClickOn(opened.dlg->cmdOk);
-        QCOMPARE(opened.messages.texts(), QStringList{c.message});
-        QCOMPARE(opened.dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(opened.changes(), Changes(c.game, c.written));
+        Click(dlg, c.clickAfter);
+        ClickOn(dlg.cmdOk);
+        QCOMPARE(desk.messages.texts(), QStringList{c.message});
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(desk.changes(), Changes(c.game, c.written));
         QCOMPARE(gUnloadOnStart, dlg.chkGameStart->isChecked());
     }
 };

@@ -15,8 +15,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 
 // The value names behind the boxes, by index; empty where a family has no box.
@@ -60,15 +58,6 @@ QString OptChange(const QString &game, int index, bool on)
     return Change(game, OptNames(game)[index], on ? "sz:True" : "sz:False");
 }
 
-// The controls only the Rogue Spear family shows.
-QList<QWidget *> RSOnly(const frmServerConfig &dlg)
-{
-    QList<QWidget *> rsOnly = {dlg.cboMaxPlayers, dlg.lblMaxPlayers, dlg.cboGameLength, dlg.lblGameLength};
-    for (int i = 6; i < 12; ++i)
-        rsOnly << dlg.chkServerOpts[i];
-    return rsOnly;
-}
-
 // Numbers typed into the two lists and what OK stores: players, blue, gold, seconds (-1: nothing).
 struct NumberCase {
     const char *name;
@@ -79,7 +68,18 @@ struct NumberCase {
     QString locale = "C";
 };
 
-const QString kGerman = "de_DE.UTF-8";
+// A hive with the game's options, texts and numbers as OK would store them again (a game length
+// of -1 seconds: none stored), the game current.
+OptionsDesk Prepare(const QString &game, const QString &codes, int seconds = 0)
+{
+    QStringList lines = OptionLines(game, codes);
+    lines << Sz("MultiplayerServerName", "Stored Server") << Sz("MultiplayerMessageName", "Stored MOTD")
+          << Sz("MultiplayerPassword", "storedpw") << Dword("MultiplayerMaximumNumberOfPlayers", 12)
+          << Dword("MultiplayerBlueTeamSize", 6) << Dword("MultiplayerGoldTeamSize", 6);
+    if (seconds >= 0)
+        lines << Dword("MultiplayerGameLength", seconds);
+    return OptionsDesk(game, lines, QStringList{Sz("PostServerUpdate", "False")});
+}
 
 } // namespace
 Q_DECLARE_METATYPE(NumberCase)
@@ -87,25 +87,7 @@ Q_DECLARE_METATYPE(NumberCase)
 class TestServerConfig : public QObject {
     Q_OBJECT
 
-private:
-    std::unique_ptr<OptionsDesk> m_desk;
-
-    // Prepares the hive with the game's options, texts and numbers as OK would store them again
-    // (a game length of -1 seconds: none stored), and makes the game current.
-    void prepare(const QString &game, const QString &codes, int seconds = 0)
-    {
-        QStringList lines = OptionLines(game, codes);
-        lines << Sz("MultiplayerServerName", "Stored Server") << Sz("MultiplayerMessageName", "Stored MOTD")
-              << Sz("MultiplayerPassword", "storedpw") << Dword("MultiplayerMaximumNumberOfPlayers", 12)
-              << Dword("MultiplayerBlueTeamSize", 6) << Dword("MultiplayerGoldTeamSize", 6);
-        if (seconds >= 0)
-            lines << Dword("MultiplayerGameLength", seconds);
-        m_desk = std::make_unique<OptionsDesk>(game, lines, QStringList{Sz("PostServerUpdate", "False")});
-    }
-
 private slots:
-    void cleanup() { m_desk.reset(); }
-
     void okWritesTextsAndChangedOptions_data()
     {
         QTest::addColumn<bool>("ok"); // or Cancel
@@ -129,7 +111,7 @@ private slots:
         QFETCH(QString, game);
         QFETCH(QString, stored);
         QFETCH(QList<int>, clicks);
-        prepare(game, stored);
+        const OptionsDesk desk = Prepare(game, stored);
         frmServerConfig dlg;
         dlg.show();
 
@@ -139,7 +121,9 @@ private slots:
         QCOMPARE(dlg.txtPW->isEnabled(), StoredOn(stored[12]));
         QCOMPARE(QStringList({dlg.txtServername->text(), dlg.txtMOTD->text(), dlg.txtPW->text()}),
                  QStringList({"Stored Server", "Stored MOTD", "storedpw"}));
-        for (QWidget *w : RSOnly(dlg))
+        // The controls only the Rogue Spear family shows.
+        for (QWidget *w : QList<QWidget *>{dlg.cboMaxPlayers, dlg.lblMaxPlayers, dlg.cboGameLength, dlg.lblGameLength,
+                                           dlg.chkServerOpts[6], dlg.chkServerOpts[11]})
             QCOMPARE(w->isHidden(), !IsRSFamily(game));
         for (int index : clicks) {
             ClickOn(dlg.chkServerOpts[index]);
@@ -177,14 +161,14 @@ private slots:
         }
         ClickOn(ok ? dlg.cmdOK : dlg.cmdCancell);
 
-        QVERIFY(m_desk->messages.texts().isEmpty());
+        QVERIFY(desk.messages.texts().isEmpty());
         QVERIFY(!dlg.isVisible());
         // Stored "False": only a flag the main window held as on shows as a change.
         expected = ok ? expected : QStringList{};
         if (IsRSFamily(game))
             expected << "Red Storm Entertainment\\PostServerUpdate=sz:True";
         expected.sort();
-        QCOMPARE(m_desk->changes(), expected);
+        QCOMPARE(desk.changes(), expected);
     }
 
     void typedNumbersAreStoredAsTyped_data()
@@ -196,8 +180,8 @@ private slots:
             {"-- typed, 7 players", 600, "10", "--", "7", {7, 4, 4, 0}, false},
             {"empty maximum", 60, "1", "5", "", {12, 6, 6, 60}, true},
             // A German player reads and types a decimal comma; a point means the same to him.
-            {"de: 90 s, 2,5 minutes", 90, "1,5", "2,5", "5", {5, 2, 2, 150}, false, kGerman},
-            {"de: 100 s kept as shown", 100, "1,66666666666667", {}, "16", {16, 8, 8, 100}, false, kGerman},
+            {"de: 90 s, 2,5 minutes", 90, "1,5", "2,5", "5", {5, 2, 2, 150}, false, "de_DE.UTF-8"},
+            {"de: 100 s kept as shown", 100, "1,66666666666667", {}, "16", {16, 8, 8, 100}, false, "de_DE.UTF-8"},
         };
         for (const NumberCase &c : cases)
             QTest::newRow(c.name) << c;
@@ -209,7 +193,7 @@ private slots:
         UserLocale user(c.locale);
         REQUIRE_LOCALE(user);
         const QString game = kRogueSpear;
-        prepare(game, "FFFFFFFFFFFFF", c.storedSeconds);
+        const OptionsDesk desk = Prepare(game, "FFFFFFFFFFFFF", c.storedSeconds);
         frmServerConfig dlg;
         dlg.show();
 
@@ -221,11 +205,11 @@ private slots:
         ClickOn(dlg.cmdOK);
 
         // A number that does not convert stops the numbers, not the boxes before them, and OK still closes.
-        QCOMPARE(m_desk->messages.texts(),
+        QCOMPARE(desk.messages.texts(),
                  c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
         QVERIFY(!dlg.isVisible());
-        QVERIFY(m_desk->changes().contains(OptChange(game, 7, true)));
-        CRegUtil reg(m_desk->hive.path());
+        QVERIFY(desk.changes().contains(OptChange(game, 7, true)));
+        CRegUtil reg(desk.hive.path());
         QList<int> actual;
         for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
                                  "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
@@ -237,10 +221,10 @@ private slots:
     void unreadableOptionStopsLoading()
     {
         const QString game = kEagleWatch, stored = "TFTF-T      F";
-        prepare(game, stored);
+        const OptionsDesk desk = Prepare(game, stored);
         frmServerConfig dlg;
 
-        QCOMPARE(m_desk->messages.texts(), QStringList{"Error in LoadRB6ServerOptsType mismatch 13"});
+        QCOMPARE(desk.messages.texts(), QStringList{"Error in LoadRB6ServerOptsType mismatch 13"});
         for (int i : {0, 1, 2, 3, 4, 5, 12}) {
             QCOMPARE(dlg.chkServerOpts[i]->text().isEmpty(), i > 4);
             QCOMPARE(dlg.chkServerOpts[i]->isChecked(), i < 4 && StoredOn(stored[i]));
@@ -253,8 +237,8 @@ private slots:
         TypeOver(dlg.cboMaxPlayers, "8");
         TypeOver(dlg.cboGameLength, "--");
         ClickOn(dlg.cmdOK);
-        QCOMPARE(m_desk->messages.texts().size(), 1);
-        QVERIFY(m_desk->changes().contains(OptChange(game, 0, false)));
+        QCOMPARE(desk.messages.texts().size(), 1);
+        QVERIFY(desk.changes().contains(OptChange(game, 0, false)));
     }
 };
 

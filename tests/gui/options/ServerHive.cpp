@@ -8,11 +8,10 @@ namespace {
 // A value as the program reads it back, tagged with its stored type.
 QString Describe(CRegUtil &reg, const QString &key, const QString &name, int32_t type)
 {
-    if (type == REG_SZ)
-        return QStringLiteral("sz:") + reg.GetSettingString(HKEY_LOCAL_MACHINE, key, name);
     if (type == REG_DWORD)
         return QStringLiteral("dword:") + QString::number(reg.GetSettingLong(HKEY_LOCAL_MACHINE, key, name));
-    return QStringLiteral("type") + QString::number(type);
+    return (type == REG_SZ ? QStringLiteral("sz:") : QStringLiteral("type%1:").arg(type)) +
+           reg.GetSettingString(HKEY_LOCAL_MACHINE, key, name);
 }
 
 // A hive holding the given keys (as the program names them) and value lines: 32-bit, or a 64-bit

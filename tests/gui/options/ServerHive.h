@@ -29,8 +29,7 @@ QString GameKey(const QString &game);
 struct OptionsDesk {
     OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines, bool win64 = false);
     ~OptionsDesk();
-    OptionsDesk(const OptionsDesk &) = delete;
-    OptionsDesk &operator=(const OptionsDesk &) = delete;
+    Q_DISABLE_COPY(OptionsDesk)
     QStringList changes() const;
 
     TempHive hive;

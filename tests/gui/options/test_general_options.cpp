@@ -11,13 +11,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
-
-const QString kOwn = QString("Red Storm Entertainment\\");
-
-QString ShortKeyOf(const QString &game) { return GameKey(game).section(QLatin1Char('\\'), -1) + QLatin1Char('\\'); }
 
 // Stored texts in mixed spellings, so that a value written back shows up as "True" or "False".
 const QStringList kRSValues = {
@@ -26,25 +21,18 @@ const QStringList kRSValues = {
     Sz("UseMaxSounds", "True"),     Sz("RecordMission", "fALSE"), Sz("ShowFog", "true"),
     Sz("ShowSky", "false"),         Sz("ShowWeatherFX", "True"),  Sz("CharacterShadows", "False"),
     Sz("DynamicLighting", "-1"),    Sz("ShowTooltips", "0"),      Sz("FootstepSoundOn", "true"),
-    Sz("RetainGunModels", "false"), Sz("FullScreen", "True"),
+    Sz("RetainGunModels", "false"), Sz("FullScreen", "True"),     Sz("VideoResolution", "800x600"),
 };
 const QString kRSChecks = "10101010/101010101";
 
 // Rainbow Six keeps none of the Rogue Spear-only values; those present must stay unread.
 const QStringList kRB6Values = {
-    Sz("PlayIntroMovie", "true"), Sz("GoreOn", "false"),      Sz("autotarget", "0"),      Sz("MusicOn", "FALSE"),
-    Sz("UseMaxSounds", "1"),      Sz("InvertMouse", "false"), Sz("SoftwareOnly", "True"), Sz("ShowFog", "TRUE"),
-    Sz("FullScreen", "false"),    Sz("ShowSky", "maybe"),     Sz("RecordMission", ""),
+    Sz("PlayIntroMovie", "true"), Sz("GoreOn", "false"),   Sz("autotarget", "0"),
+    Sz("MusicOn", "FALSE"),       Sz("UseMaxSounds", "1"), Sz("InvertMouse", "false"),
+    Sz("SoftwareOnly", "True"),   Sz("ShowFog", "TRUE"),   Sz("FullScreen", "false"),
+    Sz("ShowSky", "maybe"),       Sz("RecordMission", ""), Sz("VideoResolution", "800x600"),
 };
 const QString kRB6Checks = "1000101/10";
-
-QStringList Without(QStringList lines, const QString &name)
-{
-    lines.removeIf([&](const QString &line) { return line.startsWith(QLatin1Char('"') + name + QLatin1Char('"')); });
-    return lines;
-}
-
-QStringList FamilyValues(const QString &game) { return IsRSFamily(game) ? kRSValues : kRB6Values; }
 
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
@@ -53,31 +41,18 @@ QStringList Changes(const QString &game, const QString &words)
 {
     QStringList changes;
     for (const QString &change : Words(words))
-        changes << (change.startsWith(QLatin1Char('~')) ? kOwn + change.mid(1) : ShortKeyOf(game) + change);
+        changes << (change.startsWith('~') ? "Red Storm Entertainment\\" + change.mid(1)
+                                           : GameKey(game).section('\\', -1) + '\\' + change);
     changes.sort();
     return changes;
 }
 
-// The dialog opened on a hive prepared by the test, with every message box recorded.
-struct Opened : OptionsDesk {
-    std::unique_ptr<frmGeneralOptions> dlg;
-
-    Opened(const QString &game, const QStringList &gameLines, const QStringList &ownLines)
-        : OptionsDesk(game, gameLines, ownLines), dlg(std::make_unique<frmGeneralOptions>())
-    {
-    }
-
-    QCheckBox *box(const QString &ref) const
-    {
-        const int index = ref.mid(1).toInt();
-        return ref.startsWith(QLatin1Char('g')) ? dlg->chkGameOpts.at(index) : dlg->chkGraphicOpts.at(index);
-    }
-    void click(const QString &refs) const
-    {
-        for (const QString &ref : Words(refs))
-            ClickOn(box(ref));
-    }
-};
+// Clicks the boxes named: "g3" the fourth game box, "x0" the first graphic box.
+void Click(const frmGeneralOptions &dlg, const QString &refs)
+{
+    for (const QString &ref : Words(refs))
+        ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
+}
 
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
 // Checks are compared for the shown boxes, hidden state and captions for all.
@@ -93,33 +68,30 @@ template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidde
     std::ranges::for_each(dlg.chkGraphicOpts, add);
     return out;
 }
-// Clicks on a dialog opened for a game, and what OK or Cancel leaves in the hive. Lists are
-// separated by blanks; changes are beyond the game key's name, '~' for the program's own key.
-struct WriteCase {
-    const char *name;
-    QString game;
-    bool ok;
-    QString storedResolution; // null: no value
-    QString clickOnce, clickTwice;
-    int exitClicks;
-    QString resolution; // "pick:" or "type:" and the text
-    QString changes;
-};
-
-// A table stopped by a bad stored value: per box, game then graphic boxes, what is shown.
-struct StopCase {
+// A dialog opened on stored values; what it shows (per box, game then graphic boxes: captioned,
+// hidden, checked if shown; null: not compared) and any message; boxes clicked once and twice, the
+// exit box's clicks, a resolution ("pick:" or "type:" and the text); what OK or Cancel leaves.
+// Lists are separated by blanks; changes are beyond the game key's name, '~' for the own key.
+struct Case {
     const char *name;
     QString game;
     QStringList values;
-    QString message, captions, hidden, checks; // checks of the shown boxes
-    QString clickAfter;                        // a box of the stopped table: its clicks still count
-    QString written;
-    QString unloadOnStart = "True"; // as stored
+    bool ok;
+    QString message, captions, hidden, checks;
+    QString clickOnce, clickTwice;
+    int exitClicks;
+    QString resolution, changes;
+    QString unloadOnStart = "true"; // lower case: any rewrite, even to the same setting, shows
 };
 
+QStringList With(QStringList lines, const QString &name, const QString &text)
+{
+    lines.removeIf([&](const QString &line) { return line.startsWith('"' + name + '"'); });
+    return text.isNull() ? lines : lines << Sz(name, text);
+}
+
 } // namespace
-Q_DECLARE_METATYPE(WriteCase)
-Q_DECLARE_METATYPE(StopCase)
+Q_DECLARE_METATYPE(Case)
 
 class TestGeneralOptions : public QObject {
     Q_OBJECT
@@ -129,102 +101,78 @@ private slots:
 
     void writesOnlyWhatChanged_data()
     {
-        QTest::addColumn<WriteCase>("c");
-        const WriteCase cases[] = {
-            {"Rogue Spear", kRogueSpear, true, "800x600", "g0 g3 x8", "g1 x2", 2, "pick:1028x1024",
+        QTest::addColumn<Case>("c");
+        const QString rsGameStop = "Error in LoadRSGameOpts\r\nType mismatch\r\n13\r\n3\r\nAlways Run\r\nAlwaysRun";
+        const QString none, res = "VideoResolution";
+        const Case cases[] = {
+            {"Rogue Spear", kRogueSpear, kRSValues, true, "", none, none, kRSChecks, "g0 g3 x8", "g1 x2", 2,
+             "pick:1028x1024",
              "AlwaysRun=sz:True FullScreen=sz:False PlayIntroMovie=sz:False VideoResolution=sz:1028x1024 "
              "~UnloadOnStart=sz:True"},
             // A stored text outside the list is shown as it is.
-            {"Rainbow Six", kRainbowSix, true, "1366x768", "g3 g6 x0", "x8", 2, "",
-             "MusicOn=sz:True ShowFog=sz:False SoftwareOnly=sz:False ~UnloadOnStart=sz:True"},
-            {"Eagle Watch", kEagleWatch, true, QString(), "g5 x8", "", 1, "",
-             "FullScreen=sz:True InvertMouse=sz:True VideoResolution=sz: ~UnloadOnStart=sz:False"},
-            {"Eagle Watch cancelled", kEagleWatch, false, QString(), "g2 x0", "x8", 1, "type:800x600", ""},
+            {"Rainbow Six", kRainbowSix, With(kRB6Values, res, "1366x768"), true, "", none, none, kRB6Checks,
+             "g3 g6 x0", "x8", 2, "", "MusicOn=sz:True ShowFog=sz:False SoftwareOnly=sz:False ~UnloadOnStart=sz:True"},
+            {"Eagle Watch", kEagleWatch, With(kRB6Values, res, none), true, "", none, none, kRB6Checks, "g5 x8", "", 1,
+             "", "FullScreen=sz:True InvertMouse=sz:True VideoResolution=sz: ~UnloadOnStart=sz:False"},
+            {"Eagle Watch cancelled", kEagleWatch, kRB6Values, false, "", none, none, kRB6Checks, "g2 x0", "x8", 1,
+             "type:800x600", ""},
             // A dialog opened for no known game has shown nothing of the stored settings.
-            {"no game", QString(), true, "800x600", "g0 x0", "", 1, "type:640x480", ""},
+            {"no game", QString(), kRSValues, true, "", none, none, none, "g0 x0", "", 1, "type:640x480", ""},
+            // A bad value stops its table; the boxes after it keep no caption, clicks on them still count.
+            {"RS game value missing", kRogueSpear, With(kRSValues, "AlwaysRun", none), true, rsGameStop,
+             "11110000/111111111", "00000000/000000000", "10100000/101010101", "g4", "", 0, "",
+             "CDMusicOn=sz:True ~UnloadOnStart=sz:True"},
+            {"RS graphic value not on/off", kRogueSpear, With(kRSValues, "ShowTooltips", "maybe"), true,
+             "Error in LoadRSGraphicOpts Type mismatch 13", "11111111/111111000", "00000000/000000000",
+             "10101010/101010000", "x7", "", 0, "", "RetainGunModels=sz:True ~UnloadOnStart=sz:True"},
+            // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
+            {"RB6 game value missing", kRainbowSix, With(kRB6Values, "autotarget", none), true,
+             "Error in LoadRB6GameOpts Type mismatch 13", "11100000/100000001", "00000000/011111110", "10000000/10",
+             "g5", "", 0, "", "InvertMouse=sz:True ~UnloadOnStart=sz:True"},
+            {"RB6 graphic value empty", kEagleWatch, With(kRB6Values, "ShowFog", ""), true,
+             "Error in LoadRB6GraphicOpts Type mismatch 13", "11111110/100000000", "00000001/000000000",
+             "1000101/000000000", "x8", "", 0, "", "FullScreen=sz:True ~UnloadOnStart=sz:True"},
+            // A bad exit option leaves the loading flag set, so no click counts as a change.
+            {"exit option not on/off", kEagleWatch, kRB6Values, true, "Error Reading Registry Values Type mismatch 13",
+             "11111110/100000001", "00000001/011111110", kRB6Checks, "g0 g2 x0 x8", "", 0, "",
+             "~UnloadOnStart=sz:False", "sometimes"},
         };
-        for (const WriteCase &c : cases)
+        for (const Case &c : cases)
             QTest::newRow(c.name) << c;
     }
 
     void writesOnlyWhatChanged()
     {
-        QFETCH(WriteCase, c);
-        QStringList values = FamilyValues(c.game);
-        if (!c.storedResolution.isNull())
-            values << Sz("VideoResolution", c.storedResolution);
-        // "true" in lower case: any rewrite of it, even to the same setting, would show.
-        Opened opened(c.game, values, {Sz("UnloadOnStart", "true")});
+        QFETCH(Case, c);
+        const OptionsDesk desk(c.game, c.values, {Sz("UnloadOnStart", c.unloadOnStart)});
+        frmGeneralOptions dlg;
         gUnloadOnStart = true;
-        if (!c.game.isEmpty()) {
-            QVERIFY(opened.dlg->chkGameStart->isChecked());
-            QCOMPARE(PerBox(*opened.dlg, false, &QCheckBox::isChecked), IsRSFamily(c.game) ? kRSChecks : kRB6Checks);
-            QCOMPARE(opened.dlg->cboResolution->currentText(), c.storedResolution);
+        const QStringList message = c.message.isEmpty() ? QStringList() : QStringList{c.message};
+        QCOMPARE(desk.messages.texts(), message);
+        if (!c.captions.isNull()) {
+            QCOMPARE(PerBox(dlg, true, [](QCheckBox *b) { return !b->text().isEmpty(); }), c.captions);
+            QCOMPARE(PerBox(dlg, true, &QCheckBox::isHidden), c.hidden);
+        }
+        if (!c.checks.isNull()) {
+            QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), c.checks);
+            // The rest of the opening went on: the exit option is loaded.
+            QCOMPARE(dlg.chkGameStart->isChecked(), c.unloadOnStart == "true");
         }
 
-        opened.click(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
+        Click(dlg, c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
         for (int i = 0; i < c.exitClicks; ++i)
-            ClickOn(opened.dlg->chkGameStart);
+            ClickOn(dlg.chkGameStart);
         if (c.resolution.startsWith(QString("pick:")))
-            PickFrom(opened.dlg->cboResolution, c.resolution.mid(5));
+            PickFrom(dlg.cboResolution, c.resolution.mid(5));
         else if (c.resolution.startsWith(QString("type:")))
-            TypeOver(opened.dlg->cboResolution, c.resolution.mid(5));
-        ClickOn(c.ok ? opened.dlg->cmdOk : opened.dlg->cmdCancell);
+            TypeOver(dlg.cboResolution, c.resolution.mid(5));
+        ClickOn(c.ok ? dlg.cmdOk : dlg.cmdCancell);
 
-        QCOMPARE(opened.messages.texts(), QStringList());
-        QCOMPARE(opened.dlg->result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(opened.changes(), Changes(c.game, c.changes));
+        QCOMPARE(desk.messages.texts(), message);
+        QCOMPARE(dlg.result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(desk.changes(), Changes(c.game, c.changes));
         // The launcher's flag follows what is stored, and only OK stores it.
-        QCOMPARE(gUnloadOnStart, !c.ok || opened.dlg->chkGameStart->isChecked());
-    }
-
-    void badOptionValueStopsThatTable_data()
-    {
-        QTest::addColumn<StopCase>("c");
-        const QString rsGameStop = "Error in LoadRSGameOpts\r\nType mismatch\r\n13\r\n3\r\nAlways Run\r\nAlwaysRun";
-        const StopCase cases[] = {
-            {"RS game value missing", kRogueSpear, Without(kRSValues, "AlwaysRun"), rsGameStop, "11110000/111111111",
-             "00000000/000000000", "10100000/101010101", "g4", "CDMusicOn=sz:True"},
-            {"RS graphic value not on/off", kRogueSpear,
-             Without(kRSValues, "ShowTooltips") << Sz("ShowTooltips", "maybe"),
-             "Error in LoadRSGraphicOpts Type mismatch 13", "11111111/111111000", "00000000/000000000",
-             "10101010/101010000", "x7", "RetainGunModels=sz:True"},
-            // A stopped Rainbow Six table leaves the boxes it had not reached shown, without captions.
-            {"RB6 game value missing", kRainbowSix, Without(kRB6Values, "autotarget"),
-             "Error in LoadRB6GameOpts Type mismatch 13", "11100000/100000001", "00000000/011111110", "10000000/10",
-             "g5", "InvertMouse=sz:True"},
-            {"RB6 graphic value empty", kEagleWatch, Without(kRB6Values, "ShowFog") << Sz("ShowFog", ""),
-             "Error in LoadRB6GraphicOpts Type mismatch 13", "11111110/100000000", "00000001/000000000",
-             "1000101/000000000", "x8", "FullScreen=sz:True"},
-            // A bad exit option leaves the loading flag set, so no click counts as a change.
-            {"exit option not on/off", kEagleWatch, kRB6Values, "Error Reading Registry Values Type mismatch 13",
-             "11111110/100000001", "00000001/011111110", kRB6Checks, "g0 g2 x0 x8", "~UnloadOnStart=sz:False",
-             "sometimes"},
-        };
-        for (const StopCase &c : cases)
-            QTest::newRow(c.name) << c;
-    }
-
-    void badOptionValueStopsThatTable()
-    {
-        QFETCH(StopCase, c);
-        Opened opened(c.game, c.values << Sz("VideoResolution", "800x600"), {Sz("UnloadOnStart", c.unloadOnStart)});
-        const frmGeneralOptions &dlg = *opened.dlg;
-        gUnloadOnStart = true;
-
-        QCOMPARE(opened.messages.texts(), QStringList{c.message});
-        QCOMPARE(PerBox(dlg, true, [](QCheckBox *b) { return !b->text().isEmpty(); }), c.captions);
-        QCOMPARE(PerBox(dlg, true, &QCheckBox::isHidden), c.hidden);
-        QCOMPARE(PerBox(dlg, false, &QCheckBox::isChecked), c.checks);
-        // The rest of the opening went on: the exit option is loaded and clicks count again.
-        QCOMPARE(dlg.chkGameStart->isChecked(), c.unloadOnStart == "True");
-
-        opened.click(c.clickAfter);
-        ClickOn(opened.dlg->cmdOk);
-        QCOMPARE(opened.messages.texts(), QStringList{c.message});
-        QCOMPARE(opened.dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(opened.changes(), Changes(c.game, c.written));
-        QCOMPARE(gUnloadOnStart, dlg.chkGameStart->isChecked());
+        QCOMPARE(gUnloadOnStart, !c.ok || dlg.chkGameStart->isChecked());
     }
 };
 

@@ -22,8 +22,7 @@ class FakeServerListLink : public ServerListLink {
 public:
     FakeServerListLink() { gServerList = this; }
     ~FakeServerListLink() override { gServerList = nullptr; }
-    FakeServerListLink(const FakeServerListLink &) = delete;
-    FakeServerListLink &operator=(const FakeServerListLink &) = delete;
+    Q_DISABLE_COPY(FakeServerListLink)
     void SetSocketTimerInterval(int milliseconds) override { intervals.append(milliseconds); }
     void DisableGameItem(const QString &) override {}
     QList<int> intervals;

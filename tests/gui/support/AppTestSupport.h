@@ -67,8 +67,7 @@ class RecordingStarter : public ProcessStarter {
 public:
     RecordingStarter() : m_previous(setProcessStarter(this)) {}
     ~RecordingStarter() override { setProcessStarter(m_previous); }
-    RecordingStarter(const RecordingStarter &) = delete;
-    RecordingStarter &operator=(const RecordingStarter &) = delete;
+    Q_DISABLE_COPY(RecordingStarter)
 
     bool start(const ProcessRequest &request) override
     {

@@ -76,16 +76,21 @@ private slots:
         CheckWineCanRun(m_dir.filePath("missing.exe"), linked);
     }
 
-    // A start folder that cannot be made is named with the reason (the start-up test makes one).
+    // A missing start folder is made and entered; one that cannot be made is named with the
+    // reason, and the current folder stays.
     void startFolder()
     {
+        const QString folder = m_dir.filePath("data/skirmdeck dir");
+        QCOMPARE(EnterStartFolder(folder), QString());
+        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
         QVERIFY(WriteTestFile(m_dir.filePath("plain file"), {}));
         const QString blocked = m_dir.filePath("plain file/favourites");
         const QString message = EnterStartFolder(blocked);
         QVERIFY2(message.startsWith("cannot use \"" + blocked + "\" as the start folder: ") &&
                      message.contains("Not a directory"),
                  qPrintable(message));
-        QCOMPARE(QDir::currentPath(), m_initial);
+        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
+        QDir::setCurrent(m_initial);
     }
 };
 

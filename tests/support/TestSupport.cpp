@@ -8,10 +8,7 @@ ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
 {
     if (qEnvironmentVariableIsSet(name))
         m_previous = qgetenv(name);
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
+    qputenv(name, value);
 }
 
 ScopedEnv::~ScopedEnv()

@@ -7,8 +7,8 @@
 
 #include <optional>
 
-// Sets an environment variable (unsets it for a null value) while the object lives, then puts
-// back what was there.
+// Sets an environment variable while the object lives, then puts back what was there (or
+// unsets it again).
 class ScopedEnv {
 public:
     ScopedEnv(const char *name, const QByteArray &value);

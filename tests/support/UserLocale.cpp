@@ -19,13 +19,11 @@ QString Generate(const QString &name)
     const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
     if (localedef.isEmpty() || !folder.isValid())
         return QStringLiteral("no localedef (Debian package \"locales\") to make ") + name;
-    // "de_DE.UTF-8": the definition "de_DE" in the character set "UTF-8".
-    const QString definition = name.section(QLatin1Char('.'), 0, 0);
-    const QString charset = name.section(QLatin1Char('.'), 1);
     QProcess make;
     make.setProcessChannelMode(QProcess::MergedChannels);
-    make.start(localedef, {QStringLiteral("-i"), definition, QStringLiteral("-f"),
-                           charset.isEmpty() ? QStringLiteral("UTF-8") : charset, QDir(folder.path()).filePath(name)});
+    // "de_DE.UTF-8": the definition "de_DE" in the character set "UTF-8".
+    make.start(localedef, {QStringLiteral("-i"), name.section(QLatin1Char('.'), 0, 0), QStringLiteral("-f"),
+                           name.section(QLatin1Char('.'), 1), QDir(folder.path()).filePath(name)});
     make.waitForFinished(120000);
     qputenv("LOCPATH", QFile::encodeName(folder.path()));
     if (SetNumeric(name))

@@ -88,13 +88,3 @@ bool WineRuns64Bit(const QString &wineProgram)
         return true;
     return !QFileInfo::exists(loaders.filePath(QStringLiteral("wine")));
 }
-
-QString PrefixArch(const QString &prefix)
-{
-    const QList<QByteArray> lines = ReadTestFile(prefix + QStringLiteral("/system.reg")).split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("#arch="))
-            return QString::fromLatin1(line.mid(6).trimmed());
-    }
-    return QString();
-}

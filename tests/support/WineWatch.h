@@ -51,6 +51,3 @@ QByteArray RunWine(const QString &prefix, const QString &program, const QStringL
 // lib/wine/wine (package wine32); a Debian Wine with the 32-bit loader alone makes only win32
 // prefixes. Any other installation is taken to manage (its prefix's arch then tells).
 bool WineRuns64Bit(const QString &wineProgram);
-
-// The "#arch=" of the prefix's system.reg ("win32" or "win64"), or "" when it has none.
-QString PrefixArch(const QString &prefix);

@@ -35,15 +35,6 @@ class TestServerRefresh : public QObject {
     ScriptedMessageBox boxes;
     UdpResponder game, silent;
 
-    // Answers the single probe as soon as it is aimed.
-    void answerWhenAimed(ServerRefresh &refresh)
-    {
-        connect(&refresh, &ServerRefresh::pointerBusy, this, [&](bool busy) {
-            if (busy)
-                game.answer(refresh.probe()->socket()->LocalPort());
-        });
-    }
-
 private slots:
     void init() { boxes.clear(); }
 
@@ -86,8 +77,11 @@ private slots:
         QVERIFY(refresh.UpdateServer(rows, 0));
         QCOMPARE(states(rows), (QStringList{"down ms", "down old", "down old"}));
         QList<bool> pointer;
-        connect(&refresh, &ServerRefresh::pointerBusy, this, [&](bool busy) { pointer.append(busy); });
-        answerWhenAimed(refresh);
+        connect(&refresh, &ServerRefresh::pointerBusy, this, [&](bool busy) {
+            pointer.append(busy);
+            if (busy)
+                game.answer(refresh.probe()->socket()->LocalPort());
+        });
         QVERIFY(refresh.UpdateServer(rows, 1));
         QCOMPARE(states(rows), (QStringList{"up ms", "up ms", "down old"}));
         QCOMPARE(pointer, (QList<bool>{true, false}));
@@ -121,8 +115,8 @@ private slots:
             std::reverse(rows.begin(), rows.end());
             rows.removeLast();
             rows.insert(1, row("127.0.0.1", game.port()));
+            game.answer(refresh.probe()->socket()->LocalPort());
         });
-        answerWhenAimed(refresh);
         QVERIFY(refresh.UpdateServer(rows, 1));
         QCOMPARE(refused, (QList<bool>{false, false, false, true}));
         QCOMPARE(states(other), QStringList{"up ms"});

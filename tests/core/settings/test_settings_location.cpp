@@ -62,14 +62,13 @@ private slots:
     {
         using cmdline::Program;
         QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const ScopedEnv xdg("XDG_DATA_HOME", QFile::encodeName(data.path()));
         makeHive("cl");
         const QString here = QDir::current().absoluteFilePath("favourites/here");
         QCOMPARE(cmdline::Parse({"prog", "--start-dir", "favourites/here"}, Program::Window, {}).options.startDir,
                  here);
         auto parsed = cmdline::Parse({"prog", "--start-in-data-dir"}, Program::Window, {});
         QCOMPARE(parsed.options.startDir, data.path() + "/skirmdeck");
-        qunsetenv("XDG_DATA_HOME");
         // A tool's command keeps its own arguments, even ones that look like options.
         parsed = cmdline::Parse({"tool", "--prefix", path("cl"), "add", "K", "/d", "-5", "--x"}, Program::Tool, "d");
         QVERIFY(!parsed.exitStatus);
@@ -84,7 +83,6 @@ private slots:
         QTest::newRow("both") << QStringList{"skirmdeck", "--start-in-data-dir", "--start-dir", "x"}
                               << "give only one of --start-dir and --start-in-data-dir";
         QTest::newRow("empty") << QStringList{"skirmdeck", "--start-dir="} << "--start-dir: a folder is needed";
-        QTest::newRow("no folder") << QStringList{"skirmdeck", "--start-dir"} << "Missing value after '--start-dir'.";
         QTest::newRow("tool") << QStringList{"skirmdeck-reg", "--start-dir", "x", "query"}
                               << "Unknown option 'start-dir'.";
         QTest::newRow("stray") << QStringList{"skirmdeck", "stray"} << "unexpected argument 'stray'";

@@ -52,42 +52,45 @@ private slots:
     }
 
     // Only Debian's layout without a runnable 32-bit loader is known not to run 32-bit
-    // programs; through a link, the installation the link leads to counts.
+    // programs (through a link, the installation the link leads to counts); the launch is
+    // refused only for a 32-bit program and such a Wine (the message is the launch test's), and
+    // a missing program is left for the launch to report.
     void wineLoaders()
     {
-        QVERIFY(WineRuns32Bit(wineInstall("both", {"wine", "wine64"})));
+        const QString both = wineInstall("both", {"wine", "wine64"});
+        QVERIFY(WineRuns32Bit(both));
         QVERIFY(WineRuns32Bit(wineInstall("other", {})));
         QVERIFY(QDir().mkpath(m_dir.filePath("home/bin")));
-        QVERIFY(QFile::link(wineInstall("linked", {"wine64"}), m_dir.filePath("home/bin/wine")));
-        QVERIFY(!WineRuns32Bit(m_dir.filePath("home/bin/wine")));
+        const QString linked = m_dir.filePath("home/bin/wine");
+        QVERIFY(QFile::link(wineInstall("linked", {"wine64"}), linked));
+        QVERIFY(!WineRuns32Bit(linked));
         const QString noExec = wineInstall("noexec", {"wine64"});
         QVERIFY(WriteTestFile(m_dir.filePath("noexec/lib/wine/wine"), "\177ELF"));
         QVERIFY(!WineRuns32Bit(noExec));
-    }
 
-    // The launch is refused only for a 32-bit program and such a Wine (the message is the
-    // launch test's); a missing program is left for the launch to report.
-    void checkBeforeLaunch()
-    {
-        const QString wine64Only = wineInstall("check64", {"wine64"});
         const QString game32 = m_dir.filePath("game32.exe"), game64 = m_dir.filePath("game64.exe");
         QVERIFY(WriteTestFile(game32, PeHeader(0x014C)) && WriteTestFile(game64, PeHeader(0x8664)));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, CheckWineCanRun(game32, wine64Only));
-        CheckWineCanRun(game64, wine64Only);
-        CheckWineCanRun(game32, wineInstall("check32", {"wine", "wine64"}));
-        CheckWineCanRun(m_dir.filePath("missing.exe"), wine64Only);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, CheckWineCanRun(game32, linked));
+        CheckWineCanRun(game64, linked);
+        CheckWineCanRun(game32, both);
+        CheckWineCanRun(m_dir.filePath("missing.exe"), linked);
     }
 
-    // A start folder that cannot be made is named with the reason (the start-up test makes one).
+    // A missing start folder is made and entered; one that cannot be made is named with the
+    // reason, and the current folder stays.
     void startFolder()
     {
+        const QString folder = m_dir.filePath("data/skirmdeck dir");
+        QCOMPARE(EnterStartFolder(folder), QString());
+        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
         QVERIFY(WriteTestFile(m_dir.filePath("plain file"), {}));
         const QString blocked = m_dir.filePath("plain file/favourites");
         const QString message = EnterStartFolder(blocked);
         QVERIFY2(message.startsWith("cannot use \"" + blocked + "\" as the start folder: ") &&
                      message.contains("Not a directory"),
                  qPrintable(message));
-        QCOMPARE(QDir::currentPath(), m_initial);
+        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
+        QDir::setCurrent(m_initial);
     }
 };
 

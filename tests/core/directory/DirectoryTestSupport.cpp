@@ -85,8 +85,6 @@ bool RunScript(const QString &database, const QString &path)
     return psql.waitForFinished(60000) && psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0;
 }
 
-bool Reset() { return Exec("TRUNCATE directory_entries, directory_posts"); }
-
 } // namespace testpg
 
 QString ClosedLoopbackPort()

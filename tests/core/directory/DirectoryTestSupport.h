@@ -23,8 +23,6 @@ QString Query(const QString &sql, const QString &connectionString = ConnectionSt
 QString ServerMessage(const QString &description);
 // Runs the cluster's psql on a database with a script file; false when it fails.
 bool RunScript(const QString &database, const QString &path);
-// Empties the directory and its post log (the flood limits count posts per calling address).
-bool Reset();
 } // namespace testpg
 
 // A TCP port on 127.0.0.1 that nothing listens on.

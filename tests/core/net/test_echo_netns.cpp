@@ -27,7 +27,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <functional>
 #include <thread>
 
 namespace {
@@ -105,7 +104,7 @@ struct Request {
 };
 
 // Watches loopback for the echo requests of a batch to 127.0.0.2-5 and answers each by its
-// address (see injectedTraffic), on the watching thread.
+// address (see outcomes), on the watching thread.
 class Injector {
 public:
     Injector() : m_sniffer(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)), m_thread([this] { run(); }) {}

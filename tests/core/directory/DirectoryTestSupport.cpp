@@ -89,6 +89,9 @@ void Pipe(QTcpSocket *from, QTcpSocket *to)
 SourceAddressRelay::SourceAddressRelay(const QString &source)
 {
     auto *server = new QTcpServer;
+    server->listen(QHostAddress::LocalHost);
+    m_port = server->serverPort();
+    // Its socket notifier moves along and is served by the relay's thread from then on.
     server->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, server, &QObject::deleteLater);
     QObject::connect(server, &QTcpServer::newConnection, server, [server, from = QHostAddress(source)] {
@@ -103,13 +106,6 @@ SourceAddressRelay::SourceAddressRelay(const QString &source)
         }
     });
     m_thread.start();
-    QMetaObject::invokeMethod(
-        server,
-        [&] {
-            server->listen(QHostAddress::LocalHost);
-            m_port = server->serverPort();
-        },
-        Qt::BlockingQueuedConnection);
 }
 
 SourceAddressRelay::~SourceAddressRelay()

@@ -37,43 +37,24 @@ QString ServerMessage(const QString &description)
     return match.hasMatch() ? match.captured(1) : description;
 }
 
-namespace {
-
-// Runs SQL text; the first value it returns goes to `value`, the server's message to `failure`.
-bool Run(const QString &sql, const QString &connectionString, QString &value, QString &failure)
+QString Query(const QString &sql, const QString &connectionString)
 {
     OdbcConnection connection;
-    if (!connection.connect(connectionString, 5)) {
-        failure = "no connection";
-        return false;
-    }
+    if (!connection.connect(connectionString, 5))
+        return "no connection";
     OdbcStatement statement(connection);
     // A statement that touches no row answers "no data", which is no failure.
     const SQLRETURN rc = SQLExecDirectW(statement.handle(), OdbcText(sql), SQL_NTS);
     if (!OdbcSucceeded(rc) && rc != SQL_NO_DATA) {
         const auto diagnostics = statement.diagnostics();
-        failure = diagnostics.isEmpty() ? "failed" : ServerMessage(diagnostics.first().message);
-        return false;
+        return diagnostics.isEmpty() ? "failed" : ServerMessage(diagnostics.first().message);
     }
+    QString value;
     SQLSMALLINT columns = 0;
     SQLNumResultCols(statement.handle(), &columns);
     if (columns > 0 && OdbcSucceeded(SQLFetch(statement.handle())))
         statement.readText(1, value);
-    return true;
-}
-
-} // namespace
-
-QString Query(const QString &sql, const QString &connectionString)
-{
-    QString value, failure;
-    return Run(sql, connectionString, value, failure) ? value : failure;
-}
-
-bool Exec(const QString &sql)
-{
-    QString value, failure;
-    return Run(sql, ConnectionString(), value, failure);
+    return value;
 }
 
 bool RunScript(const QString &database, const QString &path)
@@ -84,8 +65,6 @@ bool RunScript(const QString &database, const QString &path)
                                                database, "-X", "-q", "-v", "ON_ERROR_STOP=1", "-f", path});
     return psql.waitForFinished(60000) && psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0;
 }
-
-bool Reset() { return Exec("TRUNCATE directory_entries, directory_posts"); }
 
 } // namespace testpg
 
@@ -110,6 +89,9 @@ void Pipe(QTcpSocket *from, QTcpSocket *to)
 SourceAddressRelay::SourceAddressRelay(const QString &source)
 {
     auto *server = new QTcpServer;
+    server->listen(QHostAddress::LocalHost);
+    m_port = server->serverPort();
+    // Its socket notifier moves along and is served by the relay's thread from then on.
     server->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, server, &QObject::deleteLater);
     QObject::connect(server, &QTcpServer::newConnection, server, [server, from = QHostAddress(source)] {
@@ -124,13 +106,6 @@ SourceAddressRelay::SourceAddressRelay(const QString &source)
         }
     });
     m_thread.start();
-    QMetaObject::invokeMethod(
-        server,
-        [&] {
-            server->listen(QHostAddress::LocalHost);
-            m_port = server->serverPort();
-        },
-        Qt::BlockingQueuedConnection);
 }
 
 SourceAddressRelay::~SourceAddressRelay()

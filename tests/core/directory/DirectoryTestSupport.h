@@ -14,17 +14,15 @@ inline const QString kDatabase = QStringLiteral("skirmdeck_directory");
 
 QString ConnectionString(const QString &port = QString(), const QString &user = kAdmin,
                          const QString &database = kDatabase);
-// Runs the test's own SQL text on the directory database; false on failure.
-bool Exec(const QString &sql);
 // The first value SQL text returns, "" when it returns none, or the server's message
 // (without the driver's decoration) when it fails.
 QString Query(const QString &sql, const QString &connectionString = ConnectionString());
+// Runs the test's own SQL text, which returns nothing, on the directory database; false on failure.
+inline bool Exec(const QString &sql) { return Query(sql).isEmpty(); }
 // The server's own words in a directory error: "ERROR: <this>;\nError while executing the query".
 QString ServerMessage(const QString &description);
 // Runs the cluster's psql on a database with a script file; false when it fails.
 bool RunScript(const QString &database, const QString &path);
-// Empties the directory and its post log (the flood limits count posts per calling address).
-bool Reset();
 } // namespace testpg
 
 // A TCP port on 127.0.0.1 that nothing listens on.

@@ -9,9 +9,9 @@
 #include "core/net/SystemEcho.h"
 #include "core/net/UniqueFd.h"
 #include "tests/support/ProgramState.h"
+#include "tests/support/TestSupport.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -36,12 +36,6 @@ constexpr char kChildFlag[] = "--in-netns";
 constexpr uint32_t kLoopback = 0x0100007F; // 127.0.0.1
 constexpr uint32_t kUnrouted = 0x0302010A; // 10.1.2.3
 constexpr int kTimeOutMs = ModPing::kEchoTimeOutMs;
-
-void setSysctl(const char *name, const QByteArray &value)
-{
-    QFile file(QStringLiteral("/proc/sys/net/ipv4/") + name);
-    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(value) == value.size() && file.flush(), name);
-}
 
 bool dropNetRaw()
 {
@@ -190,7 +184,7 @@ private slots:
         QVERIFY(::unshare(CLONE_NEWNET) == 0 && QProcess::execute("ip", {"link", "set", "lo", "up"}) == 0);
         // The datagram socket is refused in a new namespace until the group range lets us in.
         if (QTest::currentTestFunction() != QByteArray("fallsBackToPingCommand"))
-            setSysctl("ping_group_range", "0 0");
+            QVERIFY(WriteTestFile("/proc/sys/net/ipv4/ping_group_range", "0 0"));
     }
 
     // Each kind: loopback answers with its address and our data; an unrouted address fails at
@@ -219,7 +213,7 @@ private slots:
 
         QCOMPARE(echo(kUnrouted).status, 11002);
 
-        setSysctl("icmp_echo_ignore_all", "1");
+        QVERIFY(WriteTestFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(echo(kLoopback).status, 11010);
@@ -264,7 +258,7 @@ private slots:
         QVERIFY(dropNetRaw());
         // A batch keeps its order (the unrouted address first) and waits one time-out, not forty.
         SystemEcho system;
-        setSysctl("icmp_echo_ignore_all", "1");
+        QVERIFY(WriteTestFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
         QList<uint32_t> addresses{kUnrouted};
         for (uint32_t i = 1; i <= 40; ++i)
             addresses.append(0x0000007F | (i << 24));

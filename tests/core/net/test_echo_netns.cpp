@@ -47,13 +47,12 @@ bool dropNetRaw()
     auto &word = data[CAP_NET_RAW / 32];
     word.effective &= ~bit;
     word.permitted &= ~bit;
-    word.inheritable &= ~bit;
     return ::syscall(SYS_capset, &header, data) == 0;
 }
 
+// Fills in the checksum of an ICMP message whose checksum field is still 0.
 QByteArray withChecksum(QByteArray icmp)
 {
-    qToBigEndian<uint16_t>(0, icmp.data() + 2);
     qToBigEndian<uint16_t>(
         InternetChecksum(reinterpret_cast<const unsigned char *>(icmp.constData()), static_cast<size_t>(icmp.size())),
         icmp.data() + 2);
@@ -90,13 +89,6 @@ void sendIcmp(const char *from, const QByteArray &icmp)
              reinterpret_cast<const sockaddr *>(&address), sizeof(address));
 }
 
-struct Request {
-    QByteArray packet;
-    uint16_t id;
-    uint16_t sequence;
-    int host; // the last octet of the address it went to
-};
-
 // Watches loopback for the echo requests of a batch to 127.0.0.3-5 and answers each by its
 // address (see outcomes), on the watching thread.
 class Injector {
@@ -124,31 +116,33 @@ private:
             if (n <= header + 8 || buffer[header] != ICMP_ECHO || packet.mid(header + 8) != ModPing::kEchoPayload)
                 continue;
             ++m_seen;
-            answer(Request{packet, qFromBigEndian<uint16_t>(buffer + header + 4),
-                           qFromBigEndian<uint16_t>(buffer + header + 6), packet.at(19)});
+            answer(packet);
         }
     }
 
     // The flood comes last: it goes on until the echo has given up, as one that waits on would
     // never end. It holds replies that belong to another program (other identifier), to a
     // request never made (other sequence), or come from another host.
-    void answer(const Request &request)
+    // The host is the last octet of the address the request went to.
+    void answer(const QByteArray &request)
     {
-        if (request.host == 3) {
-            QByteArray neverMade = request.packet;
-            const int header = (neverMade.at(0) & 0x0F) * 4;
-            qToBigEndian<uint16_t>(static_cast<uint16_t>(request.sequence + 1000), neverMade.data() + header + 6);
+        const int header = (request.at(0) & 0x0F) * 4, host = request.at(19);
+        const auto id = qFromBigEndian<uint16_t>(request.constData() + header + 4);
+        const auto sequence = qFromBigEndian<uint16_t>(request.constData() + header + 6);
+        if (host == 3) {
+            QByteArray neverMade = request;
+            qToBigEndian<uint16_t>(static_cast<uint16_t>(sequence + 1000), neverMade.data() + header + 6);
             sendIcmp("127.0.0.1", unreachable(neverMade, ICMP_NET_UNREACH));
-            sendIcmp("127.0.0.1", unreachable(request.packet, ICMP_HOST_UNREACH));
+            sendIcmp("127.0.0.1", unreachable(request, ICMP_HOST_UNREACH));
         }
-        if (request.host == 4) {
+        if (host == 4) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            sendIcmp("127.0.0.4", echoReply(request.id, request.sequence));
+            sendIcmp("127.0.0.4", echoReply(id, sequence));
         }
-        while (request.host == 5 && !m_stop) {
-            sendIcmp("127.0.0.5", echoReply(static_cast<uint16_t>(request.id + 1), request.sequence));
-            sendIcmp("127.0.0.5", echoReply(request.id, static_cast<uint16_t>(request.sequence + 1000)));
-            sendIcmp("127.0.0.6", echoReply(request.id, request.sequence));
+        while (host == 5 && !m_stop) {
+            sendIcmp("127.0.0.5", echoReply(static_cast<uint16_t>(id + 1), sequence));
+            sendIcmp("127.0.0.5", echoReply(id, static_cast<uint16_t>(sequence + 1000)));
+            sendIcmp("127.0.0.6", echoReply(id, sequence));
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }

@@ -229,7 +229,6 @@ private slots:
 
     void localAddressIsFirstInterfaceUp()
     {
-        QCOMPARE(LocalIPAddress(), "127.0.0.1");
         const auto ip = [](const char *arguments) {
             return QProcess::execute("ip", QString(arguments).split(' ')) == 0;
         };

@@ -49,10 +49,9 @@ QString Query(const QString &sql, const QString &connectionString)
         const auto diagnostics = statement.diagnostics();
         return diagnostics.isEmpty() ? "failed" : ServerMessage(diagnostics.first().message);
     }
+    // Without a result set the fetch fails, and the value stays empty.
     QString value;
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(statement.handle(), &columns);
-    if (columns > 0 && OdbcSucceeded(SQLFetch(statement.handle())))
+    if (OdbcSucceeded(SQLFetch(statement.handle())))
         statement.readText(1, value);
     return value;
 }

@@ -33,13 +33,6 @@ struct Desk {
     ScriptedMessageBox boxes;
 
     Desk() { sandbox.usePostgres(); }
-    QStringList settings()
-    {
-        QStringList values;
-        for (const QString &name : kPostSettings)
-            values.append(sandbox.setting(name));
-        return values;
-    }
 };
 
 } // namespace
@@ -65,13 +58,14 @@ private slots:
         for (qsizetype i = 0; i < kPostSettings.size(); ++i)
             desk.sandbox.setSetting(kPostSettings[i], before[i]);
         desk.sandbox.setSetting("DirectoryConnection", testpg::ConnectionString(ClosedLoopbackPort()));
+        const QByteArray settings = desk.sandbox.hive();
 
         QCOMPARE(PostServer(Request("new key")), PostResult::Failed);
         QVERIFY(!DeleteServerFromDB());
         QVERIFY(!DeleteServerByIP(kAddress));
         QVERIFY(!UpdateServerFromDB());
         QVERIFY(!GetDBServerRows(kRogueSpear));
-        QCOMPARE(desk.settings(), before);
+        QCOMPARE(desk.sandbox.hive(), settings);
         QVERIFY(desk.main.postedStates.isEmpty());
 
         // The context, CR LF, a blank, the driver's message and straight after it the number; the
@@ -91,6 +85,7 @@ private slots:
         Desk desk;
         desk.boxes.queueAnswer(MsgResult::No);
         desk.sandbox.setSetting("PostServerIP", kAddress);
+        const QByteArray settings = desk.sandbox.hive();
         AnswerAlreadyListed(kAddress, "10.0.0.9");
         PostRequest refused = Request("key");
         refused.port = "99999";
@@ -102,7 +97,7 @@ private slots:
         // Up to the refusal word: the rule's own text is the rules test's.
         shown.last() = shown.last().section(':', 0, 1);
         QCOMPARE(shown, QStringList({asked, "Could not make connection to Database\r\n ERROR: INVALID Port"}));
-        QCOMPARE(desk.settings(), QStringList({kAddress, "", "", ""}));
+        QCOMPARE(desk.sandbox.hive(), settings);
         QVERIFY(desk.main.postedStates.isEmpty());
     }
 

@@ -10,12 +10,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-namespace {
-
 // A name that fails to resolve without asking a name server: the look-up refuses a NUL.
 const QString kUnresolvable = QStringLiteral("no-such-host") + QChar(0);
-
-} // namespace
 
 class TestProbe : public IsolatedTest {
     Q_OBJECT

@@ -228,9 +228,7 @@ private slots:
 
     void localAddressIsFirstInterfaceUp()
     {
-        const auto ip = [](const char *arguments) {
-            return QProcess::execute("ip", QString(arguments).split(' ')) == 0;
-        };
+        const auto ip = [](const char *args) { return QProcess::execute("ip", QString(args).split(' ')) == 0; };
         if (!ip("link add v0 type veth peer name v1"))
             QSKIP("the ip command cannot add a veth pair here");
         QVERIFY(ip("addr add 10.9.9.9/24 dev v0"));

@@ -20,6 +20,12 @@ QString StateValue(const QString &name)
         .trimmed();
 }
 
+void Pipe(QTcpSocket *from, QTcpSocket *to)
+{
+    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+}
+
 } // namespace
 
 namespace testpg {
@@ -73,16 +79,6 @@ QString ClosedLoopbackPort()
     server.listen(QHostAddress::LocalHost);
     return QString::number(server.serverPort());
 }
-
-namespace {
-
-void Pipe(QTcpSocket *from, QTcpSocket *to)
-{
-    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
-    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
-}
-
-} // namespace
 
 // The server lives in the relay's thread and pipes every connection to the test PostgreSQL from the source address.
 SourceAddressRelay::SourceAddressRelay(const QString &source)

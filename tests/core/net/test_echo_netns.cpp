@@ -34,7 +34,6 @@ namespace {
 constexpr char kChildFlag[] = "--in-netns";
 constexpr uint32_t kLoopback = 0x0100007F; // 127.0.0.1
 constexpr uint32_t kUnrouted = 0x0302010A; // 10.1.2.3
-constexpr int kTimeOutMs = ModPing::kEchoTimeOutMs;
 
 bool dropNetRaw()
 {
@@ -196,7 +195,7 @@ private slots:
     {
         QFETCH(Kind, kind);
         const auto echo = [kind](uint32_t address) {
-            return makeEcho(kind)->send(address, ModPing::kEchoPayload, kTimeOutMs);
+            return makeEcho(kind)->send(address, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
         };
         const EchoResult result = echo(kLoopback);
         QCOMPARE(result.status, 0);
@@ -210,7 +209,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(echo(kLoopback).status, 11010);
-        QVERIFY2(clock.elapsed() >= kTimeOutMs - 5, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= ModPing::kEchoTimeOutMs - 5, qPrintable(QString::number(clock.elapsed())));
         if (kind == Kind::Command)
             return;
 
@@ -254,8 +253,8 @@ private slots:
             addresses.append(0x0000007F | (i << 24));
         QElapsedTimer clock;
         clock.start();
-        const QList<EchoResult> results = system.sendMany(addresses, ModPing::kEchoPayload, kTimeOutMs);
-        QVERIFY2(clock.elapsed() < 10 * kTimeOutMs, qPrintable(QString::number(clock.elapsed())));
+        const QList<EchoResult> results = system.sendMany(addresses, ModPing::kEchoPayload, ModPing::kEchoTimeOutMs);
+        QVERIFY2(clock.elapsed() < 10 * ModPing::kEchoTimeOutMs, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(system.lastMethod(), SystemEcho::Method::PingCommand);
         QStringList statuses;
         for (const EchoResult &result : results)

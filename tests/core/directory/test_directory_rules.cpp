@@ -76,9 +76,9 @@ QList<Step> BothAlike()
     return {
         Add(Here, "10.0.0.1", "ok", {{Name, "Alpha"}}),
         Add(Here, "10.0.0.2", "ok", {{Name, "Bravo's Café; #1"}, {Mods, "mod one"}}),
+        // Another game's entry is not listed with Rogue Spear's.
         Add(Here, "10.0.0.3", "ok", {{Name, "Eagle"}, {Game, kEagleWatch}}),
         Listed(kRogueSpear, bravo + " / " + alpha),
-        Listed(kEagleWatch, "Eagle|10.0.0.3|2346|"),
         // Re-announcing moves an entry to the top.
         {Here, "UpdateServer", {"10.0.0.1", "key", "10.0.0.1"}, "ok"},
         // The same address again, even for another game, is refused with the procedure-error number.

@@ -105,7 +105,6 @@ QList<Step> PlayerRules()
 {
     const QString x64(64, 'x'), label63(63, 'h');
     const QString host254 = QStringList{label63, label63, label63, QString(60, 'h'), "a"}.join('.');
-    const QString denied = "permission denied for ";
     const QString limits = "UPDATE directory_limits SET value = CASE name WHEN 'posts_per_hour_per_address' ";
     return {
         // DeleteServer without a key: only from the listed address (or the poster's, shown for both backends).
@@ -120,8 +119,8 @@ QList<Step> PlayerRules()
         Sql(Admin, "SELECT left(keyhash, 7) FROM directory_entries WHERE ipaddress = '10.0.0.2'", "$2a$06$"),
         {There, "DeleteServerPWed", {"10.0.0.2", "s3cret", "10.0.0.2"}, "ok"},
         // The player login reaches no table and no function but the five.
-        Sql(Here, "SELECT count(*) FROM directory_entries", denied + "table directory_entries"),
-        Sql(Here, "SELECT directory_check_limits(NULL)", denied + "function directory_check_limits"),
+        Sql(Here, "SELECT count(*) FROM directory_entries", "permission denied for table directory_entries"),
+        Sql(Here, "SELECT directory_check_limits(NULL)", "permission denied for function directory_check_limits"),
         // Input checks name the field; the largest allowed values pass.
         Add(Here, "10.0.1.1", "ok", {{Name, x64}}),
         Add(Here, "10.0.1.2", kRefused + "INVALID ServerName", {{Name, x64 + 'x'}}),

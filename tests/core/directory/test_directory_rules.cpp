@@ -185,9 +185,8 @@ bool Prepare(Backend backend)
     if (backend != Backend::Upgraded)
         return testpg::Exec("TRUNCATE directory_entries, directory_posts, directory_removals");
     // The script runs twice: the second run finds the upgraded directory and must leave it as it is.
-    const QString data = qEnvironmentVariable("SKD_DIRECTORY_TEST_DATA");
     return testpg::Exec("DROP DATABASE IF EXISTS " + upgraded) && testpg::Exec("CREATE DATABASE " + upgraded) &&
-           testpg::RunScript(upgraded, data + "/clear-key-directory.sql") &&
+           testpg::RunScript(upgraded, qEnvironmentVariable("SKD_DIRECTORY_TEST_DATA") + "/clear-key-directory.sql") &&
            testpg::RunScript(upgraded, qEnvironmentVariable("SKD_DIRECTORY_SQL")) &&
            testpg::RunScript(upgraded, qEnvironmentVariable("SKD_DIRECTORY_SQL"));
 }

@@ -272,9 +272,8 @@ int main(int argc, char **argv)
             std::fputs("SKIP: cannot create a user and network namespace here\n", stderr);
             return 77; // the test's SKIP_RETURN_CODE
         }
-        QStringList arguments = app.arguments();
-        arguments.insert(1, kChildFlag);
-        return QProcess::execute("unshare", QStringList{"-rn"} + arguments);
+        const QStringList arguments = app.arguments();
+        return QProcess::execute("unshare", QStringList{"-rn", arguments[0], kChildFlag} + arguments.mid(1));
     }
     NetnsEcho cases;
     argv[1] = argv[0];

@@ -65,14 +65,13 @@ QByteArray echoReply(uint16_t id, uint16_t sequence)
     return withChecksum(icmp + ModPing::kEchoPayload);
 }
 
-// A destination-unreachable error quoting an IP packet (its header and the first 8 bytes after it).
-QByteArray unreachable(const QByteArray &quotedPacket, int code)
+// A destination-unreachable error quoting the start of an IP packet (its header and the first 8 bytes after it).
+QByteArray unreachable(const QByteArray &quoted, int code)
 {
-    const int header = (quotedPacket.at(0) & 0x0F) * 4;
     QByteArray icmp(8, '\0');
     icmp[0] = static_cast<char>(ICMP_DEST_UNREACH);
     icmp[1] = static_cast<char>(code);
-    return withChecksum(icmp + quotedPacket.left(header + 8));
+    return withChecksum(icmp + quoted);
 }
 
 void sendIcmp(const char *from, const QByteArray &icmp)
@@ -130,8 +129,8 @@ private:
         if (host == 3) {
             QByteArray neverMade = request;
             qToBigEndian<uint16_t>(static_cast<uint16_t>(sequence + 1000), neverMade.data() + header + 6);
-            sendIcmp("127.0.0.1", unreachable(neverMade, ICMP_NET_UNREACH));
-            sendIcmp("127.0.0.1", unreachable(request, ICMP_HOST_UNREACH));
+            sendIcmp("127.0.0.1", unreachable(neverMade.left(header + 8), ICMP_NET_UNREACH));
+            sendIcmp("127.0.0.1", unreachable(request.left(header + 8), ICMP_HOST_UNREACH));
         }
         if (host == 4) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));

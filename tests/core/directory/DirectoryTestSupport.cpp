@@ -20,6 +20,12 @@ QString StateValue(const QString &name)
         .trimmed();
 }
 
+void Pipe(QTcpSocket *from, QTcpSocket *to)
+{
+    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
+    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
+}
+
 } // namespace
 
 namespace testpg {
@@ -49,10 +55,9 @@ QString Query(const QString &sql, const QString &connectionString)
         const auto diagnostics = statement.diagnostics();
         return diagnostics.isEmpty() ? "failed" : ServerMessage(diagnostics.first().message);
     }
+    // Without a result set the fetch fails, and the value stays empty.
     QString value;
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(statement.handle(), &columns);
-    if (columns > 0 && OdbcSucceeded(SQLFetch(statement.handle())))
+    if (OdbcSucceeded(SQLFetch(statement.handle())))
         statement.readText(1, value);
     return value;
 }
@@ -74,16 +79,6 @@ QString ClosedLoopbackPort()
     server.listen(QHostAddress::LocalHost);
     return QString::number(server.serverPort());
 }
-
-namespace {
-
-void Pipe(QTcpSocket *from, QTcpSocket *to)
-{
-    QObject::connect(from, &QTcpSocket::readyRead, to, [from, to] { to->write(from->readAll()); });
-    QObject::connect(from, &QTcpSocket::disconnected, to, [to] { to->disconnectFromHost(); });
-}
-
-} // namespace
 
 // The server lives in the relay's thread and pipes every connection to the test PostgreSQL from the source address.
 SourceAddressRelay::SourceAddressRelay(const QString &source)

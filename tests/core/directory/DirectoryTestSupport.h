@@ -55,6 +55,8 @@ public:
     void usePostgres() { setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString()); }
     void setSetting(const QString &name, const QString &value);
     QString setting(const QString &name);
+    // The settings file as it is now, to show that nothing was changed.
+    QByteArray hive() const { return m_hive.read(); }
 
 private:
     TempHive m_hive;

@@ -33,13 +33,6 @@ struct Desk {
     ScriptedMessageBox boxes;
 
     Desk() { sandbox.usePostgres(); }
-    QStringList settings()
-    {
-        QStringList values;
-        for (const QString &name : kPostSettings)
-            values.append(sandbox.setting(name));
-        return values;
-    }
 };
 
 } // namespace
@@ -65,36 +58,34 @@ private slots:
         for (qsizetype i = 0; i < kPostSettings.size(); ++i)
             desk.sandbox.setSetting(kPostSettings[i], before[i]);
         desk.sandbox.setSetting("DirectoryConnection", testpg::ConnectionString(ClosedLoopbackPort()));
+        const QByteArray settings = desk.sandbox.hive();
 
         QCOMPARE(PostServer(Request("new key")), PostResult::Failed);
         QVERIFY(!DeleteServerFromDB());
         QVERIFY(!DeleteServerByIP(kAddress));
         QVERIFY(!UpdateServerFromDB());
         QVERIFY(!GetDBServerRows(kRogueSpear));
-        QCOMPARE(desk.settings(), before);
+        QCOMPARE(desk.sandbox.hive(), settings);
         QVERIFY(desk.main.postedStates.isEmpty());
 
-        // context, CR LF, a blank, the driver's message and straight after it the number.
-        const QStringList contexts = {"Could not make connection to Database", "Error In Delete Server from DB",
-                                      "Error In Delete Server from DB", "Error In UpdateServer from DB"};
+        // The context, CR LF, a blank, the driver's message and straight after it the number; the
+        // listing shows the number alone.
         const QStringList shown = desk.boxes.texts();
         QCOMPARE(shown.size(), 5);
-        for (qsizetype i = 0; i < contexts.size(); ++i) {
-            QVERIFY2(shown[i].startsWith(contexts[i] + "\r\n "), qPrintable(shown[i]));
-            QVERIFY2(shown[i].endsWith("connections?\n" + kConnectFailedEnd), qPrintable(shown[i]));
-        }
+        for (const QString &text : shown.first(4))
+            QVERIFY2(text.contains("\r\n ") && text.endsWith("connections?\n" + kConnectFailedEnd), qPrintable(text));
         QCOMPARE(shown[4], "Could not make connection to Database\r\n" + kConnectFailedEnd);
     }
 
-    // This computer owns a listed address by its own address or by the one it posted from: it
-    // is asked whether to delete. A post the directory refuses is shown as a failure.
+    // This computer owns a listed address also by the one it posted from (by its own address is
+    // the window test's): it is asked whether to delete. A post the directory refuses is shown as
+    // a failure.
     void ownerIsAskedAndRefusalsAreShown()
     {
         Desk desk;
         desk.boxes.queueAnswer(MsgResult::No);
-        desk.boxes.queueAnswer(MsgResult::No);
-        AnswerAlreadyListed(kAddress, kAddress);
         desk.sandbox.setSetting("PostServerIP", kAddress);
+        const QByteArray settings = desk.sandbox.hive();
         AnswerAlreadyListed(kAddress, "10.0.0.9");
         PostRequest refused = Request("key");
         refused.port = "99999";
@@ -105,8 +96,8 @@ private slots:
         QStringList shown = desk.boxes.texts();
         // Up to the refusal word: the rule's own text is the rules test's.
         shown.last() = shown.last().section(':', 0, 1);
-        QCOMPARE(shown, QStringList({asked, asked, "Could not make connection to Database\r\n ERROR: INVALID Port"}));
-        QCOMPARE(desk.settings(), QStringList({kAddress, "", "", ""}));
+        QCOMPARE(shown, QStringList({asked, "Could not make connection to Database\r\n ERROR: INVALID Port"}));
+        QCOMPARE(desk.sandbox.hive(), settings);
         QVERIFY(desk.main.postedStates.isEmpty());
     }
 

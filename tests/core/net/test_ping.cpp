@@ -9,32 +9,30 @@
 
 namespace {
 
+// How a request reads in the record: the address in hex, the payload and the time-out.
+QString Sent(uint32_t address, const QByteArray &payload = "Echo This", int timeoutMs = 200)
+{
+    return QString("%1 %2 %3").arg(QString::number(address, 16), payload).arg(timeoutMs);
+}
+
 // An echo that sends nothing: it records each request and answers with a preset result.
 // Installed as the echo of EchoRequest for its lifetime.
 class RecordingEcho : public Echo {
 public:
-    struct Request {
-        uint32_t address;
-        QByteArray payload;
-        int timeoutMs;
-    };
-
     explicit RecordingEcho(EchoResult answer) : m_answer(std::move(answer)), m_previous(setEchoSeam(this)) {}
     ~RecordingEcho() override { setEchoSeam(m_previous); }
-    RecordingEcho(const RecordingEcho &) = delete;
-    RecordingEcho &operator=(const RecordingEcho &) = delete;
 
     EchoResult send(uint32_t address, const QByteArray &payload, int timeoutMs) override
     {
-        m_requests.append({address, payload, timeoutMs});
+        m_requests.append(Sent(address, payload, timeoutMs));
         return m_answer;
     }
 
-    const QList<Request> &requests() const { return m_requests; }
+    const QStringList &requests() const { return m_requests; }
 
 private:
     EchoResult m_answer;
-    QList<Request> m_requests;
+    QStringList m_requests;
     Echo *m_previous;
 };
 
@@ -67,8 +65,6 @@ private slots:
             {"1.2.3.4.5", 0, 3, 0, "untouched", "", "Error in PingServer 9 Subscript out of range"},
             {"1..3.4", 0, 3, 0, "untouched", "", "Error in PingServer 13 Type mismatch"},
             {"1.2.3", 0, 3, 0, "1.2.3", "Offline", ""},
-            {"", 0, 3, 0, "", "Offline", ""},
-            {"256.512.0.768", 0, 3, 0, "256.512.0.768", "Offline", ""},
             // A name that finds no address (the look-up refuses a NUL without asking a name server).
             {QString("no-such-host") + QChar(0), 0, 3, 0, "", "Offline", ""},
         };
@@ -81,12 +77,7 @@ private slots:
             QCOMPARE(PingServer(c.address, pinged), c.text);
             QCOMPARE(pinged, c.slot);
             QCOMPARE(boxes.texts(), *c.message ? QStringList{c.message} : QStringList());
-            QCOMPARE(echo.requests().size(), c.sentTo ? 1 : 0);
-            for (const RecordingEcho::Request &request : echo.requests()) {
-                QCOMPARE(request.address, c.sentTo);
-                QCOMPARE(request.payload, QByteArray("Echo This"));
-                QCOMPARE(request.timeoutMs, 200);
-            }
+            QCOMPARE(echo.requests(), c.sentTo ? QStringList{Sent(c.sentTo)} : QStringList());
         }
     }
 
@@ -100,8 +91,7 @@ private slots:
         RecordingEcho echo(answer);
         const QStringList addresses{"127.0.0.1", " localhost ", "1.2.3.4.5", "", "127.0.0.2", "1..3.4", "127.0.0.1"};
         const QList<PingOutcome> outcomes = PingServers(addresses);
-        QCOMPARE(echo.requests().size(), 2);
-        QCOMPARE(echo.requests()[1].address, 0x0200007Fu);
+        QCOMPARE(echo.requests(), (QStringList{Sent(0x0100007F), Sent(0x0200007F)}));
         const QStringList batchShown = boxes.texts();
         for (qsizetype i = 0; i < addresses.size(); ++i) {
             QString pinged = "untouched";

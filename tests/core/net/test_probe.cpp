@@ -10,12 +10,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-namespace {
-
 // A name that fails to resolve without asking a name server: the look-up refuses a NUL.
 const QString kUnresolvable = QStringLiteral("no-such-host") + QChar(0);
-
-} // namespace
 
 class TestProbe : public IsolatedTest {
     Q_OBJECT
@@ -44,7 +40,6 @@ private slots:
             server.socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
         QTRY_COMPARE(sizes, (QList<int>{5, 3}));
         QCOMPARE(control.State(), int32_t(SocketControl::sckClosed));
-        QCOMPARE(control.LocalPort(), quint16(0));
         QTest::qWait(50);
         QCOMPARE(sizes.size(), 2);
     }
@@ -71,7 +66,9 @@ private slots:
         ProbeBatch batch;
         bool nestedRefused = false;
         quint16 quietPort = 0;
+        int timesAimed = 0;
         connect(&batch, &ProbeBatch::aimed, this, [&] {
+            ++timesAimed;
             first.answer(batch.localPort(answering));
             second.answer(batch.localPort(byName));
             // Somebody else than the probed server is no answer.
@@ -91,9 +88,8 @@ private slots:
         QVERIFY(!batch.waiting());
 
         // Nothing to aim, nothing to wait for.
-        clock.restart();
         QCOMPARE(*batch.probe({{kUnresolvable, 2346}}, 5000), QList<bool>{false});
-        QVERIFY(clock.elapsed() < 4000);
+        QCOMPARE(timesAimed, 1);
     }
 };
 

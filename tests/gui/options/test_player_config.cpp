@@ -24,13 +24,12 @@ OptionsDesk Desk(const QString &game, const NamedValues &values)
     return OptionsDesk(game, lines, {}, true);
 }
 
-// Every value of the hive, as the program reads it back; the game key's by their bare names.
-NamedValues StoredValues(const OptionsDesk &desk, const QString &game)
+// Every value of the hive as the program reads it back, named as the desk names them.
+NamedValues StoredValues(const OptionsDesk &desk)
 {
-    const QString prefix = GameKey(game).section('\\', -1) + '\\';
     NamedValues out;
-    for (const auto &[name, value] : HiveSnapshot(desk.hive.path()).asKeyValueRange())
-        out.insert(name.startsWith(prefix) ? name.mid(prefix.size()) : name, value.mid(QStringLiteral("sz:").size()));
+    for (const auto &[name, value] : HiveSnapshot(desk.hive.path(), desk.game).asKeyValueRange())
+        out.insert(name, value.mid(QStringLiteral("sz:").size()));
     return out;
 }
 
@@ -136,7 +135,7 @@ private slots:
         ClickOn(dialog.cmdOK);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(session.messages.texts(), QStringList());
-        QCOMPARE(StoredValues(session, game), expected);
+        QCOMPARE(StoredValues(session), expected);
     }
 
     void everyEntryComesBackAfterOk_data()

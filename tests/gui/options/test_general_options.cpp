@@ -36,13 +36,6 @@ const QString kRB6Checks = "1000101/10";
 
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
-// Clicks the boxes named: "g3" the fourth game box, "x0" the first graphic box.
-void Click(const frmGeneralOptions &dlg, const QString &refs)
-{
-    for (const QString &ref : Words(refs))
-        ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
-}
-
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
 // Checks are compared for the shown boxes, hidden state and captions for all.
 template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidden, Bit bit)
@@ -148,7 +141,9 @@ private slots:
             QCOMPARE(dlg.chkGameStart->isChecked(), c.unloadOnStart == "true");
         }
 
-        Click(dlg, c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
+        // "g3" the fourth game box, "x0" the first graphic box.
+        for (const QString &ref : Words(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice))
+            ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
         for (int i = 0; i < c.exitClicks; ++i)
             ClickOn(dlg.chkGameStart);
         if (c.resolution.startsWith(QString("pick:")))

@@ -24,15 +24,6 @@ OptionsDesk Desk(const QString &game, const NamedValues &values)
     return OptionsDesk(game, lines, {}, true);
 }
 
-// Every value of the hive as the program reads it back, named as the desk names them.
-NamedValues StoredValues(const OptionsDesk &desk)
-{
-    NamedValues out;
-    for (const auto &[name, value] : HiveSnapshot(desk.hive.path(), desk.game).asKeyValueRange())
-        out.insert(name, value.mid(QStringLiteral("sz:").size()));
-    return out;
-}
-
 // Name, clan, primary, secondary, kit 1, kit 2, as stored; a null text: no value.
 NamedValues Loadout(const QStringList &texts)
 {
@@ -135,7 +126,11 @@ private slots:
         ClickOn(dialog.cmdOK);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(session.messages.texts(), QStringList());
-        QCOMPARE(StoredValues(session), expected);
+        // Every value of the hive as the program reads it back.
+        NamedValues after;
+        for (const auto &[name, value] : HiveSnapshot(session.hive.path(), game).asKeyValueRange())
+            after.insert(name, value.mid(QStringLiteral("sz:").size()));
+        QCOMPARE(after, expected);
     }
 
     void everyEntryComesBackAfterOk_data()

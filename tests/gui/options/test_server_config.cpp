@@ -40,15 +40,6 @@ QString StoredText(QChar code)
 }
 bool StoredOn(QChar code) { return code == 'T' || code == 't' || code == '1'; }
 
-QStringList OptionLines(const QString &game, const QString &codes)
-{
-    QStringList lines;
-    for (int i = 0; i < codes.size(); ++i)
-        if (!OptNames(game)[i].isEmpty() && !StoredText(codes[i]).isNull())
-            lines << Sz(OptNames(game)[i], StoredText(codes[i]));
-    return lines;
-}
-
 QString OptChange(const QString &game, int index, bool on)
 {
     return OptNames(game)[index] + (on ? "=sz:True" : "=sz:False");
@@ -68,7 +59,10 @@ struct NumberCase {
 // of -1 seconds: none stored), the game current.
 OptionsDesk Prepare(const QString &game, const QString &codes, int seconds = 0)
 {
-    QStringList lines = OptionLines(game, codes);
+    QStringList lines;
+    for (int i = 0; i < codes.size(); ++i)
+        if (!OptNames(game)[i].isEmpty() && !StoredText(codes[i]).isNull())
+            lines << Sz(OptNames(game)[i], StoredText(codes[i]));
     lines << Sz("MultiplayerServerName", "Stored Server") << Sz("MultiplayerMessageName", "Stored MOTD")
           << Sz("MultiplayerPassword", "storedpw") << Dword("MultiplayerMaximumNumberOfPlayers", 12)
           << Dword("MultiplayerBlueTeamSize", 6) << Dword("MultiplayerGoldTeamSize", 6);

@@ -35,16 +35,18 @@ QString Dword(const QString &name, int32_t number)
     return QStringLiteral("\"%1\"=dword:%2").arg(name).arg(static_cast<uint32_t>(number), 8, 16, QLatin1Char('0'));
 }
 
-QMap<QString, QString> HiveSnapshot(const QString &hivePath)
+QMap<QString, QString> HiveSnapshot(const QString &hivePath, const QString &game)
 {
     CRegUtil reg(hivePath);
     QMap<QString, QString> snapshot;
     for (const QString &key : {kRedStormKey, kRSRegistry, kRB6Registry}) {
-        const QString shortKey = key.section(QLatin1Char('\\'), -1);
+        const QString prefix = key == kRedStormKey    ? QStringLiteral("~")
+                               : key == GameKey(game) ? QString()
+                                                      : key.section(QLatin1Char('\\'), -1) + QLatin1Char('\\');
         const auto values = reg.GetAllValues(HKEY_LOCAL_MACHINE, key);
         for (qsizetype i = 0; i < values[0].size(); ++i) {
             const QString name = values[0][i].toString();
-            snapshot.insert(shortKey + QLatin1Char('\\') + name, Describe(reg, key, name, values[1][i].toInt()));
+            snapshot.insert(prefix + name, Describe(reg, key, name, values[1][i].toInt()));
         }
     }
     return snapshot;
@@ -52,7 +54,7 @@ QMap<QString, QString> HiveSnapshot(const QString &hivePath)
 
 QStringList OptionsDesk::changes() const
 {
-    const QMap<QString, QString> after = HiveSnapshot(hive.path());
+    const QMap<QString, QString> after = HiveSnapshot(hive.path(), game);
     QStringList changes;
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         if (before.value(it.key()) != it.value())
@@ -66,8 +68,9 @@ QStringList OptionsDesk::changes() const
 
 QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 
-OptionsDesk::OptionsDesk(const QString &game, const QStringList &gameLines, const QStringList &ownLines, bool win64)
-    : hive(BuildHive({{kRedStormKey, ownLines}, {GameKey(game), gameLines}}, win64)), before(HiveSnapshot(hive.path()))
+OptionsDesk::OptionsDesk(const QString &current, const QStringList &gameLines, const QStringList &ownLines, bool win64)
+    : game(current), hive(BuildHive({{kRedStormKey, ownLines}, {GameKey(current), gameLines}}, win64)),
+      before(HiveSnapshot(hive.path(), current))
 {
     ReleaseRegUtil();
     gGameType = game;

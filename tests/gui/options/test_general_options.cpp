@@ -36,24 +36,6 @@ const QString kRB6Checks = "1000101/10";
 
 QStringList Words(const QString &list) { return list.split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
-// Changes as a test writes them, beyond the game key's name, '~' for the program's own key.
-QStringList Changes(const QString &game, const QString &words)
-{
-    QStringList changes;
-    for (const QString &change : Words(words))
-        changes << (change.startsWith('~') ? "Red Storm Entertainment\\" + change.mid(1)
-                                           : GameKey(game).section('\\', -1) + '\\' + change);
-    changes.sort();
-    return changes;
-}
-
-// Clicks the boxes named: "g3" the fourth game box, "x0" the first graphic box.
-void Click(const frmGeneralOptions &dlg, const QString &refs)
-{
-    for (const QString &ref : Words(refs))
-        ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
-}
-
 // One digit per box, game boxes then graphic boxes with "/" between; hidden boxes only when asked.
 // Checks are compared for the shown boxes, hidden state and captions for all.
 template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidden, Bit bit)
@@ -71,7 +53,7 @@ template <class Bit> QString PerBox(const frmGeneralOptions &dlg, bool withHidde
 // A dialog opened on stored values; what it shows (per box, game then graphic boxes: captioned,
 // hidden, checked if shown; null: not compared) and any message; boxes clicked once and twice, the
 // exit box's clicks, a resolution ("pick:" or "type:" and the text); what OK or Cancel leaves.
-// Lists are separated by blanks; changes are beyond the game key's name, '~' for the own key.
+// Lists are separated by blanks; changes are sorted and named as OptionsDesk names them.
 struct Case {
     const char *name;
     QString game;
@@ -159,7 +141,9 @@ private slots:
             QCOMPARE(dlg.chkGameStart->isChecked(), c.unloadOnStart == "true");
         }
 
-        Click(dlg, c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice);
+        // "g3" the fourth game box, "x0" the first graphic box.
+        for (const QString &ref : Words(c.clickOnce + ' ' + c.clickTwice + ' ' + c.clickTwice))
+            ClickOn(ref[0] == 'g' ? dlg.chkGameOpts.at(ref.mid(1).toInt()) : dlg.chkGraphicOpts.at(ref.mid(1).toInt()));
         for (int i = 0; i < c.exitClicks; ++i)
             ClickOn(dlg.chkGameStart);
         if (c.resolution.startsWith(QString("pick:")))
@@ -170,7 +154,7 @@ private slots:
 
         QCOMPARE(desk.messages.texts(), message);
         QCOMPARE(dlg.result(), int(c.ok ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(desk.changes(), Changes(c.game, c.changes));
+        QCOMPARE(desk.changes(), Words(c.changes));
         // The launcher's flag follows what is stored, and only OK stores it.
         QCOMPARE(gUnloadOnStart, !c.ok || dlg.chkGameStart->isChecked());
     }

@@ -24,16 +24,6 @@ OptionsDesk Desk(const QString &game, const NamedValues &values)
     return OptionsDesk(game, lines, {}, true);
 }
 
-// Every value of the hive, as the program reads it back; the game key's by their bare names.
-NamedValues StoredValues(const OptionsDesk &desk, const QString &game)
-{
-    const QString prefix = GameKey(game).section('\\', -1) + '\\';
-    NamedValues out;
-    for (const auto &[name, value] : HiveSnapshot(desk.hive.path()).asKeyValueRange())
-        out.insert(name.startsWith(prefix) ? name.mid(prefix.size()) : name, value.mid(QStringLiteral("sz:").size()));
-    return out;
-}
-
 // Name, clan, primary, secondary, kit 1, kit 2, as stored; a null text: no value.
 NamedValues Loadout(const QStringList &texts)
 {
@@ -136,7 +126,11 @@ private slots:
         ClickOn(dialog.cmdOK);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(session.messages.texts(), QStringList());
-        QCOMPARE(StoredValues(session, game), expected);
+        // Every value of the hive as the program reads it back.
+        NamedValues after;
+        for (const auto &[name, value] : HiveSnapshot(session.hive.path(), game).asKeyValueRange())
+            after.insert(name, value.mid(QStringLiteral("sz:").size()));
+        QCOMPARE(after, expected);
     }
 
     void everyEntryComesBackAfterOk_data()

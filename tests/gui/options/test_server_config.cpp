@@ -40,22 +40,9 @@ QString StoredText(QChar code)
 }
 bool StoredOn(QChar code) { return code == 'T' || code == 't' || code == '1'; }
 
-QStringList OptionLines(const QString &game, const QString &codes)
-{
-    QStringList lines;
-    for (int i = 0; i < codes.size(); ++i)
-        if (!OptNames(game)[i].isEmpty() && !StoredText(codes[i]).isNull())
-            lines << Sz(OptNames(game)[i], StoredText(codes[i]));
-    return lines;
-}
-
-QString Change(const QString &game, const QString &name, const QString &what)
-{
-    return GameKey(game).section(QLatin1Char('\\'), -1) + '\\' + name + '=' + what;
-}
 QString OptChange(const QString &game, int index, bool on)
 {
-    return Change(game, OptNames(game)[index], on ? "sz:True" : "sz:False");
+    return OptNames(game)[index] + (on ? "=sz:True" : "=sz:False");
 }
 
 // Numbers typed into the two lists and what OK stores: players, blue, gold, seconds (-1: nothing).
@@ -72,7 +59,10 @@ struct NumberCase {
 // of -1 seconds: none stored), the game current.
 OptionsDesk Prepare(const QString &game, const QString &codes, int seconds = 0)
 {
-    QStringList lines = OptionLines(game, codes);
+    QStringList lines;
+    for (int i = 0; i < codes.size(); ++i)
+        if (!OptNames(game)[i].isEmpty() && !StoredText(codes[i]).isNull())
+            lines << Sz(OptNames(game)[i], StoredText(codes[i]));
     lines << Sz("MultiplayerServerName", "Stored Server") << Sz("MultiplayerMessageName", "Stored MOTD")
           << Sz("MultiplayerPassword", "storedpw") << Dword("MultiplayerMaximumNumberOfPlayers", 12)
           << Dword("MultiplayerBlueTeamSize", 6) << Dword("MultiplayerGoldTeamSize", 6);
@@ -131,12 +121,11 @@ private slots:
         }
         TypeOver(dlg.txtServername, "New Server");
         TypeOver(dlg.txtMOTD, "New MOTD");
-        QStringList expected = {Change(game, "MultiplayerServerName", "sz:New Server"),
-                                Change(game, "MultiplayerMessageName", "sz:New MOTD")};
+        QStringList expected = {"MultiplayerServerName=sz:New Server", "MultiplayerMessageName=sz:New MOTD"};
         // The password box takes typing only while "Use Password" is checked.
         if (dlg.txtPW->isEnabled()) {
             TypeOver(dlg.txtPW, "newpw");
-            expected << Change(game, "MultiplayerPassword", "sz:newpw");
+            expected << "MultiplayerPassword=sz:newpw";
         }
         for (int i = 0; i < 13; ++i)
             if (clicks.count(i) % 2 == 1)
@@ -166,7 +155,7 @@ private slots:
         // Stored "False": only a flag the main window held as on shows as a change.
         expected = ok ? expected : QStringList{};
         if (IsRSFamily(game))
-            expected << "Red Storm Entertainment\\PostServerUpdate=sz:True";
+            expected << "~PostServerUpdate=sz:True";
         expected.sort();
         QCOMPARE(desk.changes(), expected);
     }

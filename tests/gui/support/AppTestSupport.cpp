@@ -11,7 +11,8 @@
 #include <QFile>
 #include <QTest>
 
-QByteArray HiveSection(const QString &key, const Values &values)
+// Text of a hive key section, for composing test hives.
+static QByteArray HiveSection(const QString &key, const Values &values)
 {
     const auto escape = [](QString text) { return text.replace("\\", "\\\\").replace("\"", "\\\""); };
     QString text = "\n[" + escape(key) + "] 1700000000\n";

@@ -15,10 +15,8 @@
 class QComboBox;
 class QWidget;
 
+// Hive values: "name", "unescaped data".
 using Values = QList<QPair<QString, QString>>;
-
-// Text of a hive key section, for composing test hives. Values are "name", "unescaped data".
-QByteArray HiveSection(const QString &key, const Values &values);
 
 // A 32-bit hive with the own settings and the games' installation paths (null: not installed);
 // the Rogue Spear key also gets rsExtra.

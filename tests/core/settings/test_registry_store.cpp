@@ -4,8 +4,6 @@
 #include "tests/support/ProgramState.h"
 #include "tests/support/TestSupport.h"
 
-#include <QRandomGenerator>
-#include <QStringEncoder>
 #include <QtTest>
 
 // The hive format, and the store over it. The store is exercised by this program's own child

@@ -5,7 +5,6 @@
 
 #include "tests/support/WineWatch.h"
 
-#include <QStringDecoder>
 #include <QtTest>
 
 // The store against real Wine: Wine's own files round-trip, Wine loads what the store wrote

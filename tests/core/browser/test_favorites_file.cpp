@@ -4,11 +4,7 @@
 #include "core/runtime/RuntimeError.h"
 #include "tests/support/TestSupport.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <cstdio>
 

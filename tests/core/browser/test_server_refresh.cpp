@@ -5,8 +5,6 @@
 #include "tests/core/net/UdpResponder.h"
 #include "tests/support/ScriptedMessageBox.h"
 
-#include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 
 namespace {

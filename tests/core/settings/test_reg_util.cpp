@@ -6,7 +6,6 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/WineWatch.h"
 
-#include <QStringDecoder>
 #include <QtTest>
 
 #include <fcntl.h>

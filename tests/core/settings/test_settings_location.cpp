@@ -13,11 +13,10 @@ class TestSettingsLocation : public QObject {
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    QString makeHive(const QString &folder) const
+    void makeHive(const QString &folder) const
     {
         QDir().mkpath(path(folder));
         WriteTestFile(path(folder + "/system.reg"), {});
-        return path(folder + "/system.reg");
     }
 
 private slots:

@@ -5,7 +5,6 @@
 
 #include "tests/support/WineWatch.h"
 
-#include <QStringDecoder>
 #include <QtTest>
 
 // The store against real Wine: Wine's own files round-trip, Wine loads what the store wrote
@@ -13,11 +12,7 @@
 // store reads what Wine wrote. The prefix is whatever the installed Wine makes: win64 with
 // the 64-bit loader (package wine64), win32 with the 32-bit one alone, where the win64 half
 // is reported as skipped. Skipped when Wine is not installed.
-namespace {
-
 const QString kGameKey = QStringLiteral("SOFTWARE\\Red Storm Entertainment\\RogueSpear");
-
-} // namespace
 
 class TestWineInterop : public IsolatedTest {
     Q_OBJECT
@@ -33,7 +28,6 @@ class TestWineInterop : public IsolatedTest {
         RunWine(m_prefix, "wineserver", {"-w"});
         return out;
     }
-    QByteArray reg(const QStringList &args, int *status = nullptr) { return wine(QStringList{"reg"} + args, status); }
 
 private slots:
     void initTestCase()
@@ -78,7 +72,7 @@ private slots:
         int status = -1;
         const QString key = "HKLM\\" + kGameKey;
         const QString exported = m_dir.filePath("export.reg");
-        reg({"export", key, QString("Z:" + exported).replace('/', '\\'), "/reg:32", "/y"}, &status);
+        wine({"reg", "export", key, QString("Z:" + exported).replace('/', '\\'), "/reg:32", "/y"}, &status);
         QCOMPARE(status, 0);
         // Joined where Wine wraps a long hex line.
         const QString text = QString(QStringDecoder(QStringDecoder::Utf16)(ReadTestFile(exported))).remove("\\\r\n  ");
@@ -87,7 +81,7 @@ private slots:
                          "\"Bytes\"=hex:" + bytes.toHex(','), "@=\"dflt\""})
             QVERIFY2(text.contains("\r\n" + line + "\r\n"), qPrintable(line + " not in " + text));
 
-        reg({"add", key, "/v", "FromWine", "/d", "wine text", "/reg:32", "/f"}, &status);
+        wine({"reg", "add", key, "/v", "FromWine", "/d", "wine text", "/reg:32", "/f"}, &status);
         QCOMPARE(status, 0);
         QCOMPARE(CRegUtil(hivePath).GetSettingString(HKEY_LOCAL_MACHINE, kGameKey, "fromwine"), "wine text");
         if (!m_win64)

@@ -51,11 +51,6 @@ private slots:
             row("unknown") << program << QStringList{"--bogus"} << 2 << "^$"
                            << "^" + name + ": Unknown option 'bogus'\\." + tryHelp;
         }
-        // Qt's options are the program's only under --help-all.
-        QTest::newRow("skirmdeck --help-all")
-            << QString(SKIRMDECK_BIN) << QStringList{"--help-all"} << 0
-            << "^Usage: " + QRegularExpression::escape(SKIRMDECK_BIN) + " .*--platform <name\\[:options\\]>"
-            << "^$";
         // Each refused option's message is the parser's, proven without a process; here that it
         // reaches standard error with status 2 after Qt's own options.
         QTest::newRow("skirmdeck: Qt's options, then a missing file")

@@ -75,7 +75,8 @@ private slots:
         QTest::addColumn<QString>("output"); // patterns for the whole of standard output and error
         QTest::addColumn<QString>("errors");
         const QString nowhere = m_home.filePath("nowhere");
-        for (const QString &program : {QString(SKIRMDECK_BIN), QString(SKIRMDECK_REG_BIN)}) {
+        for (const QString &program :
+             {QString(SKIRMDECK_BIN), QString(SKIRMDECK_REG_BIN), QString(SKIRMDECK_DIR_BIN)}) {
             const QString name = QFileInfo(program).fileName();
             const QString usage = "Usage: " + QRegularExpression::escape(program) + " \\[options\\][^\\n]*\n";
             const auto row = [&](const char *what) -> QTestData & {
@@ -274,9 +275,6 @@ private slots:
             QCOMPARE(run.status, 2);
             QVERIFY2(run.err.startsWith("skirmdeck-dir: ") && run.err.contains(message), qPrintable(run.err));
         }
-        const Run help = Dir({"--help"});
-        QCOMPARE(help.status, 0);
-        QVERIFY(help.out.contains("announce") && help.out.contains("--registry <file>"));
         QVERIFY(QRegularExpression("^skirmdeck-dir \\d+\\.\\d+\\.\\d+\n$").match(Dir({"--version"}).out).hasMatch());
 
         // A directory that cannot be reached: the driver's message and the number on one line.

@@ -60,7 +60,7 @@ struct PrefixInstall {
         return prefix.filePath("drive_c/" + windowsFolder.mid(3).replace('\\', '/'));
     }
 
-    // The same game as Rogue Spear and as both Rainbow Six programs.
+    // The same game as Rogue Spear and as Eagle Watch, the two a Join can start.
     bool installGames(const QByteArray &game)
     {
         CRegUtil settings(hive.path());
@@ -68,7 +68,6 @@ struct PrefixInstall {
         settings.SaveSettingString(HKEY_LOCAL_MACHINE, kRB6Registry, "InstallationPath", kRB6Folder.toUpper());
         return prefix.mkpath(gameFolder(kRSFolder) + "/Mods") && prefix.mkpath(gameFolder(kRB6Folder)) &&
                WriteTestFile(gameFolder(kRSFolder) + "/roguespear.exe", game) &&
-               WriteTestFile(gameFolder(kRB6Folder) + "/rainbowsix.exe", game) &&
                WriteTestFile(gameFolder(kRB6Folder) + "/RainbowSixMP.exe", game);
     }
 };

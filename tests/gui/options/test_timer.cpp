@@ -54,49 +54,41 @@ private slots:
     }
     void cleanup() { m_user.reset(); }
 
-    void positionsAndTexts()
-    {
-        const struct {
-            const char *stored;
-            int position;
-            const char *seconds, *milliseconds;
-        } cases[] = {
-            {"1400", 7, "1.4", "1400"}, {"500", 2, "0.4", "400"}, {"50", 1, "0.2", "200"},
-            {"99999", 20, "4", "4000"}, {"soon", 5, "1", "1000"},
-        };
-        for (const auto &c : cases) {
-            gSocketTimeOut = c.stored;
-            frmTimer dialog;
-            QCOMPARE(dialog.hscrollTime->value(), c.position);
-            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", m_point));
-            QCOMPARE(dialog.txtMilliSec->text(), c.milliseconds);
-        }
-    }
-
-    // Cancel after moving the bar stores and applies nothing; Change stores and applies.
-    void changeAndCancel()
+    // Each stored time shows at its position; moved two steps from the first position, Cancel
+    // stores and applies nothing (the last time: Change stores and applies 0.6 seconds).
+    void positionsChangeAndCancel()
     {
         TempHive hive;
         ScriptedMessageBox boxes;
         FakeMainLink main;
         FakeServerListLink list;
-        gSocketTimeOut = "1000";
-        for (QPushButton *frmTimer::*button : {&frmTimer::cmdExit, &frmTimer::cmdChange}) {
+        const struct {
+            const char *stored;
+            int position;
+            const char *seconds, *milliseconds;
+            bool change;
+        } cases[] = {
+            {"1400", 7, "1.4", "1400", false}, {"500", 2, "0.4", "400", false}, {"50", 1, "0.2", "200", false},
+            {"99999", 20, "4", "4000", false}, {"soon", 5, "1", "1000", true},
+        };
+        for (const auto &c : cases) {
+            gSocketTimeOut = c.stored;
             frmTimer dialog;
             dialog.show();
+            QCOMPARE(dialog.hscrollTime->value(), c.position);
+            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", m_point));
+            QCOMPARE(dialog.txtMilliSec->text(), c.milliseconds);
             dialog.hscrollTime->setFocus();
-            // From the first position two steps on: 0.6 seconds.
             for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right})
                 QTest::keyClick(dialog.hscrollTime, key);
             QCOMPARE(dialog.txtSeconds->text(), "0" + m_point + "6");
             QCOMPARE(dialog.txtMilliSec->text(), "600");
-            QTest::mouseClick(dialog.*button, Qt::LeftButton);
+            QTest::mouseClick(c.change ? dialog.cmdChange : dialog.cmdExit, Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
-            const bool changed = button == &frmTimer::cmdChange;
             QCOMPARE(CRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, "SocketTimeOut", "<missing>"),
-                     changed ? "600" : "<missing>");
-            QCOMPARE(gSocketTimeOut, changed ? "600" : "1000");
-            QCOMPARE(main.timerIntervals, changed ? QList<int>{600} : QList<int>{});
+                     c.change ? "600" : "<missing>");
+            QCOMPARE(gSocketTimeOut, c.change ? "600" : c.stored);
+            QCOMPARE(main.timerIntervals, c.change ? QList<int>{600} : QList<int>{});
             QCOMPARE(list.intervals, main.timerIntervals);
         }
         QVERIFY(boxes.shown().isEmpty());

@@ -109,10 +109,6 @@ SourceAddressRelay::~SourceAddressRelay()
     m_thread.wait();
 }
 
-DirectorySandbox::DirectorySandbox() { ReleaseRegUtil(); }
-
-DirectorySandbox::~DirectorySandbox() { ReleaseRegUtil(); }
-
 void DirectorySandbox::setSetting(const QString &name, const QString &value)
 {
     gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/state/AppState.h"
 #include "tests/support/TestSupport.h"
 
 #include <QString>
@@ -48,11 +49,10 @@ private:
 // reopened on the temporary hive.
 class DirectorySandbox {
 public:
-    DirectorySandbox();
-    ~DirectorySandbox();
+    DirectorySandbox() { ReleaseRegUtil(); }
+    ~DirectorySandbox() { ReleaseRegUtil(); }
 
     QString embeddedPath() const { return m_hive.dir() + QStringLiteral("/directory.sqlite"); }
-    void usePostgres() { setSetting(QStringLiteral("DirectoryConnection"), testpg::ConnectionString()); }
     void setSetting(const QString &name, const QString &value);
     QString setting(const QString &name);
     // The settings file as it is now, to show that nothing was changed.

@@ -48,30 +48,20 @@ bool dropNetRaw()
     return ::syscall(SYS_capset, &header, data) == 0;
 }
 
-// Fills in the checksum of an ICMP message whose checksum field is still 0.
-QByteArray withChecksum(QByteArray icmp)
+// An ICMP message with its checksum filled in: an echo reply with our data, or an error quoting
+// the start of an IP packet (its header and the first 8 bytes after it).
+QByteArray Icmp(int type, int code, uint16_t id, uint16_t sequence, const QByteArray &tail = ModPing::kEchoPayload)
 {
+    QByteArray icmp(8, '\0');
+    icmp[0] = static_cast<char>(type);
+    icmp[1] = static_cast<char>(code);
+    qToBigEndian<uint16_t>(id, icmp.data() + 4);
+    qToBigEndian<uint16_t>(sequence, icmp.data() + 6);
+    icmp += tail;
     qToBigEndian<uint16_t>(
         InternetChecksum(reinterpret_cast<const unsigned char *>(icmp.constData()), static_cast<size_t>(icmp.size())),
         icmp.data() + 2);
     return icmp;
-}
-
-QByteArray echoReply(uint16_t id, uint16_t sequence)
-{
-    QByteArray icmp(8, '\0');
-    qToBigEndian<uint16_t>(id, icmp.data() + 4);
-    qToBigEndian<uint16_t>(sequence, icmp.data() + 6);
-    return withChecksum(icmp + ModPing::kEchoPayload);
-}
-
-// A destination-unreachable error quoting the start of an IP packet (its header and the first 8 bytes after it).
-QByteArray unreachable(const QByteArray &quoted, int code)
-{
-    QByteArray icmp(8, '\0');
-    icmp[0] = static_cast<char>(ICMP_DEST_UNREACH);
-    icmp[1] = static_cast<char>(code);
-    return withChecksum(icmp + quoted);
 }
 
 void sendIcmp(const char *from, const QByteArray &icmp)
@@ -129,17 +119,17 @@ private:
         if (host == 3) {
             QByteArray neverMade = request;
             qToBigEndian<uint16_t>(static_cast<uint16_t>(sequence + 1000), neverMade.data() + header + 6);
-            sendIcmp("127.0.0.1", unreachable(neverMade.left(header + 8), ICMP_NET_UNREACH));
-            sendIcmp("127.0.0.1", unreachable(request.left(header + 8), ICMP_HOST_UNREACH));
+            sendIcmp("127.0.0.1", Icmp(ICMP_DEST_UNREACH, ICMP_NET_UNREACH, 0, 0, neverMade.left(header + 8)));
+            sendIcmp("127.0.0.1", Icmp(ICMP_DEST_UNREACH, ICMP_HOST_UNREACH, 0, 0, request.left(header + 8)));
         }
         if (host == 4) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            sendIcmp("127.0.0.4", echoReply(id, sequence));
+            sendIcmp("127.0.0.4", Icmp(ICMP_ECHOREPLY, 0, id, sequence));
         }
         while (host == 5 && !m_stop) {
-            sendIcmp("127.0.0.5", echoReply(static_cast<uint16_t>(id + 1), sequence));
-            sendIcmp("127.0.0.5", echoReply(id, static_cast<uint16_t>(sequence + 1000)));
-            sendIcmp("127.0.0.6", echoReply(id, sequence));
+            sendIcmp("127.0.0.5", Icmp(ICMP_ECHOREPLY, 0, static_cast<uint16_t>(id + 1), sequence));
+            sendIcmp("127.0.0.5", Icmp(ICMP_ECHOREPLY, 0, id, static_cast<uint16_t>(sequence + 1000)));
+            sendIcmp("127.0.0.6", Icmp(ICMP_ECHOREPLY, 0, id, sequence));
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }

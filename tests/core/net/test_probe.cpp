@@ -16,8 +16,8 @@ const QString kUnresolvable = QStringLiteral("no-such-host") + QChar(0);
 class TestProbe : public IsolatedTest {
     Q_OBJECT
 private slots:
-    // Datagrams from the probed server arrive, others' do not; the server list closes the socket
-    // from its data-arrival handler, after which nothing more arrives.
+    // Datagrams from the probed server arrive (others' are the batch's case); the server list
+    // closes the socket from its data-arrival handler, after which nothing more arrives.
     void datagramsFromTheProbedServerArrive()
     {
         UdpResponder server;
@@ -34,8 +34,6 @@ private slots:
         control.Connect();
         const quint16 port = control.LocalPort();
 
-        UdpResponder stranger;
-        stranger.answer(port);
         for (const char *datagram : {"hello", "abc", "more"})
             server.socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
         QTRY_COMPARE(sizes, (QList<int>{5, 3}));

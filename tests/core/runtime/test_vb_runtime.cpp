@@ -77,7 +77,6 @@ private slots:
             {"C", "CDblLocal 2,5", "25"},
             {"de_DE.UTF-8", "CStrLocal 1.4", "1,4"},
             {"de_DE.UTF-8", "CStrLocal 1E-05", "1E-05"},
-            {"de_DE.UTF-8", "CDblLocal 2,5", "2.5"},
             {"de_DE.UTF-8", "CDblLocal  1,66666666666667 ", "1.66666666666667"},
             {"de_DE.UTF-8", "CDblLocal 2.5", "2.5"},
             {"de_DE.UTF-8", "CDblLocal 1.234,5", "error 13"},

@@ -48,7 +48,7 @@ struct Installation {
         games.addFolder("RS/Mods/Foo");
         games.addFolder("RS/Mods/Blue Sky Mod");
         hive.write(GameHive(games.path("RS"), games.path("RB6"),
-                            own + Values{{"SocketTimeOut", "600"}, {"PostServerUpdate", "True"}}));
+                            Values{{"SocketTimeOut", "600"}, {"PostServerUpdate", "True"}} + own));
         QDir().mkpath(EmbeddedDirectoryPath());
     }
     QStringList args() const { return games.recordedArguments("RS", "roguespear.exe"); }
@@ -344,6 +344,16 @@ private slots:
         QCOMPARE(boxesAtLaunch, 1);
         QVERIFY(install.boxes.texts().value(0).startsWith("Error In UpdateServer from DB"));
         QCOMPARE(install.boxes.texts().mid(1), QStringList{"Error Joining Server 53 File not found"});
+        QCOMPARE(install.starter.requests.size(), 1);
+    }
+
+    // A posted server that is not kept up to date is not announced when a game is created.
+    void createWithoutUpdateAnnouncesNothing()
+    {
+        Installation install(Values{{"PostServerPosted", "True"}, {"PostServerUpdate", "False"}});
+        frmMain w;
+        ClickOn(w.cmdCreate);
+        QCOMPARE(install.boxes.texts(), QStringList());
         QCOMPARE(install.starter.requests.size(), 1);
     }
 

@@ -9,9 +9,7 @@ class TestServerRules : public QObject {
 private slots:
     void cleanNamesAndPorts()
     {
-        QCOMPARE(CleanServerName("A&#39;s;B"), "A39's'B");
         QCOMPARE(CleanServerName("&&##;;&#x"), "&#''x");
-        QCOMPARE(PortOrDefault(""), "2346");
         QCOMPARE(PortOrDefault(" "), " ");
     }
 

@@ -114,11 +114,6 @@ void DirectorySandbox::setSetting(const QString &name, const QString &value)
     gRegUtil().SaveSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, value);
 }
 
-QString DirectorySandbox::setting(const QString &name)
-{
-    return gRegUtil().GetSettingString(HKEY_LOCAL_MACHINE, kRedStormKey, name, QString());
-}
-
 bool InsertExpired(const QString &name, const QString &ip, const QString &key, const QString &embeddedPath)
 {
     // PostgreSQL keeps a time stamp and the key's hash, the embedded file microseconds since 1970 and the key.

@@ -54,7 +54,6 @@ public:
 
     QString embeddedPath() const { return m_hive.dir() + QStringLiteral("/directory.sqlite"); }
     void setSetting(const QString &name, const QString &value);
-    QString setting(const QString &name);
     // The settings file as it is now, to show that nothing was changed.
     QByteArray hive() const { return m_hive.read(); }
 

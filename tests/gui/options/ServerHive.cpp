@@ -1,7 +1,6 @@
 #include "tests/gui/options/ServerHive.h"
 
 #include "core/state/AppState.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 

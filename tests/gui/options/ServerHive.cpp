@@ -1,9 +1,11 @@
 #include "tests/gui/options/ServerHive.h"
 
 #include "core/state/AppState.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
+
+// The key of a game's own settings.
+QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 
 // A value as the program reads it back, tagged with its stored type.
 QString Describe(CRegUtil &reg, const QString &key, const QString &name, int32_t type)
@@ -65,8 +67,6 @@ QStringList OptionsDesk::changes() const
     changes.sort();
     return changes;
 }
-
-QString GameKey(const QString &game) { return IsRSFamily(game) ? kRSRegistry : kRB6Registry; }
 
 OptionsDesk::OptionsDesk(const QString &current, const QStringList &gameLines, const QStringList &ownLines, bool win64)
     : game(current), hive(BuildHive({{kRedStormKey, ownLines}, {GameKey(current), gameLines}}, win64)),

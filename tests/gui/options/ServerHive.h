@@ -20,9 +20,6 @@ QString Dword(const QString &name, int32_t number);
 // the other's as "Rogue Spear\Name"), read back through a fresh store: "sz:text" / "dword:n".
 QMap<QString, QString> HiveSnapshot(const QString &hivePath, const QString &game);
 
-// The key of a game's own settings.
-QString GameKey(const QString &game);
-
 // A hive holding the program's own key and a game's key with the given lines (in a 64-bit
 // prefix where Wine puts a 32-bit program's keys), that game the current one, every message box
 // recorded; changes() is what was stored since, sorted, named as by HiveSnapshot: "Name=sz:True",

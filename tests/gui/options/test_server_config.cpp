@@ -132,22 +132,20 @@ private slots:
                 expected << OptChange(game, i, !StoredOn(stored[i]));
         // Create Game Opts shows the main window's flag, not the stored one; its box is flipped and
         // OK clicked from inside its own event loop, as it is modal.
-        {
-            FakeMainLink mainLink;
-            mainLink.mboolUpdate = !IsRSFamily(game);
-            bool answered = false;
-            QTimer::singleShot(0, &dlg, [&] {
-                if (auto *update = qobject_cast<frmServerUpdate *>(QApplication::activeModalWidget())) {
-                    answered = update->chkUpdate->isChecked() == mainLink.mboolUpdate;
-                    ClickOn(update->chkUpdate);
-                    ClickOn(update->cmdOK);
-                }
-            });
-            ClickOn(dlg.cmdUpdate);
-            QVERIFY(answered);
-            QVERIFY(dlg.isVisible());
-            QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
-        }
+        FakeMainLink mainLink;
+        mainLink.mboolUpdate = !IsRSFamily(game);
+        bool answered = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            if (auto *update = qobject_cast<frmServerUpdate *>(QApplication::activeModalWidget())) {
+                answered = update->chkUpdate->isChecked() == mainLink.mboolUpdate;
+                ClickOn(update->chkUpdate);
+                ClickOn(update->cmdOK);
+            }
+        });
+        ClickOn(dlg.cmdUpdate);
+        QVERIFY(answered);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(mainLink.mboolUpdate, IsRSFamily(game));
         ClickOn(ok ? dlg.cmdOK : dlg.cmdCancell);
 
         QVERIFY(desk.messages.texts().isEmpty());
@@ -181,8 +179,7 @@ private slots:
         QFETCH(NumberCase, c);
         UserLocale user(c.locale);
         REQUIRE_LOCALE(user);
-        const QString game = kRogueSpear;
-        const OptionsDesk desk = Prepare(game, "FFFFFFFFFFFFF", c.storedSeconds);
+        const OptionsDesk desk = Prepare(kRogueSpear, "FFFFFFFFFFFFF", c.storedSeconds);
         frmServerConfig dlg;
         dlg.show();
 
@@ -197,12 +194,12 @@ private slots:
         QCOMPARE(desk.messages.texts(),
                  c.mismatch ? QStringList{"Error in WriteRSServerOptsType mismatch 13"} : QStringList{});
         QVERIFY(!dlg.isVisible());
-        QVERIFY(desk.changes().contains(OptChange(game, 7, true)));
+        QVERIFY(desk.changes().contains(OptChange(kRogueSpear, 7, true)));
         CRegUtil reg(desk.hive.path());
         QList<int> actual;
         for (const char *name : {"MultiplayerMaximumNumberOfPlayers", "MultiplayerBlueTeamSize",
                                  "MultiplayerGoldTeamSize", "MultiplayerGameLength"})
-            actual << reg.GetSettingLong(HKEY_LOCAL_MACHINE, GameKey(game), name, -1);
+            actual << reg.GetSettingLong(HKEY_LOCAL_MACHINE, kRSRegistry, name, -1);
         QCOMPARE(actual, c.afterwards);
     }
 

@@ -62,22 +62,19 @@ private slots:
         ScriptedMessageBox boxes;
         FakeMainLink main;
         FakeServerListLink list;
+        // A position stands for a fifth of a second, shown in seconds and in milliseconds.
         const struct {
             const char *stored;
             int position;
-            const char *seconds, *milliseconds;
             bool change;
-        } cases[] = {
-            {"1400", 7, "1.4", "1400", false}, {"500", 2, "0.4", "400", false}, {"50", 1, "0.2", "200", false},
-            {"99999", 20, "4", "4000", false}, {"soon", 5, "1", "1000", true},
-        };
+        } cases[] = {{"1400", 7, false}, {"500", 2, false}, {"50", 1, false}, {"99999", 20, false}, {"soon", 5, true}};
         for (const auto &c : cases) {
             gSocketTimeOut = c.stored;
             frmTimer dialog;
             dialog.show();
             QCOMPARE(dialog.hscrollTime->value(), c.position);
-            QCOMPARE(dialog.txtSeconds->text(), QString(c.seconds).replace(".", m_point));
-            QCOMPARE(dialog.txtMilliSec->text(), c.milliseconds);
+            QCOMPARE(dialog.txtSeconds->text(), QString::number(c.position / 5.0).replace(".", m_point));
+            QCOMPARE(dialog.txtMilliSec->text(), QString::number(c.position * 200));
             dialog.hscrollTime->setFocus();
             for (Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Right})
                 QTest::keyClick(dialog.hscrollTime, key);

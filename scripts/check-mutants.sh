@@ -12,8 +12,8 @@
 #   nobuild    the fault does not compile (a listed fault must be a run-time fault)
 #   notests    the pattern names no test
 # and a summary; the exit status is 1 when any fault is not "caught". It never writes to the
-# tree it checks. Run by hand, not by CI: the whole list takes about 20 minutes on 2 cores, after
-# a first build of the scratch copy (about 5 minutes with a warm compiler cache).
+# tree it checks. Run by hand, not by CI: the whole list takes about 10 minutes on 2 cores with a
+# warm compiler cache, the first build of the scratch copy included.
 #
 # The list is tab-separated, with a header line and six fields a line:
 #   name  file  original  replacement  tests  description

@@ -27,7 +27,7 @@ QProcessEnvironment Environment(const QString &home)
 
 // The tools run in the test's environment, whose temporary hive is their settings file. They are
 // built on the core libraries alone: a display cannot matter.
-ProgramRun reg(const QStringList &args) { return RunProgram(SKIRMDECK_REG_BIN, args); }
+ProgramRun Reg(const QStringList &args) { return RunProgram(SKIRMDECK_REG_BIN, args); }
 ProgramRun Dir(const QStringList &args) { return RunProgram(SKIRMDECK_DIR_BIN, args); }
 
 const QString kKey = "HKLM\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD";
@@ -139,12 +139,12 @@ private slots:
             {"/v", "Mods", "/t", "REG_MULTI_SZ", "/d", "a\\0b"},  {"/ve", "/d", "dflt"},
         };
         for (const QStringList &args : adds) {
-            const ProgramRun run = reg(QStringList{"add", kKey} + args);
+            const ProgramRun run = Reg(QStringList{"add", kKey} + args);
             QVERIFY2(run.status == 0, qPrintable(run.err));
         }
-        QCOMPARE(reg({"add", kKey + "\\Sub", "/v", "x", "/d", ""}).status, 0);
+        QCOMPARE(Reg({"add", kKey + "\\Sub", "/v", "x", "/d", ""}).status, 0);
 
-        const ProgramRun all = reg({"query", "hkey_local_machine\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD\\"});
+        const ProgramRun all = Reg({"query", "hkey_local_machine\\SOFTWARE\\Red Storm Entertainment\\RAVENSHIELD\\"});
         QCOMPARE(all.status, 0);
         QCOMPARE(all.out, kShown +
                               "\n"
@@ -155,8 +155,8 @@ private slots:
                               "    PlayerName    REG_SZ    Caf\u00e9 \"Ding\"\n"
                               "    Port    REG_DWORD    0x2a\n" +
                               kShown + "\\Sub\n");
-        QCOMPARE(reg({"query", kKey, "/v", "port", "/reg:32"}).out, kShown + "\n    Port    REG_DWORD    0x2a\n");
-        QCOMPARE(reg({"query", kKey, "/reg:64"}).status, 1);
+        QCOMPARE(Reg({"query", kKey, "/v", "port", "/reg:32"}).out, kShown + "\n    Port    REG_DWORD    0x2a\n");
+        QCOMPARE(Reg({"query", kKey, "/reg:64"}).status, 1);
 
         // The types the settings store never writes itself, stored as Wine writes them: UTF-16
         // strings with their NUL (strings and numbers are the store's own tests').
@@ -164,11 +164,11 @@ private slots:
         for (const char *line : {"\"Big\"=hex(b):00,00,00,00,01,00,00,00\n", "\"Mods\"=str(7):\"a\\0b\\0\"\n"})
             QVERIFY2(text.contains(line), line);
 
-        QCOMPARE(reg({"delete", kKey, "/v", "BIG", "/f"}).status, 0);
-        QCOMPARE(reg({"query", kKey, "/v", "Big"}).err, "reg: Unable to find the specified registry value\n");
+        QCOMPARE(Reg({"delete", kKey, "/v", "BIG", "/f"}).status, 0);
+        QCOMPARE(Reg({"query", kKey, "/v", "Big"}).err, "reg: Unable to find the specified registry value\n");
         // The key goes with its sub-key; the sample's other game keeps its own.
-        QCOMPARE(reg({"delete", kKey}).status, 0);
-        QCOMPARE(reg({"query", "HKLM\\SOFTWARE\\Red Storm Entertainment"}).out,
+        QCOMPARE(Reg({"delete", kKey}).status, 0);
+        QCOMPARE(Reg({"query", "HKLM\\SOFTWARE\\Red Storm Entertainment"}).out,
                  "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Red Storm Entertainment\n"
                  "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Red Storm Entertainment\\RogueSpear\n");
     }
@@ -193,9 +193,9 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         TempHive hive;
-        QCOMPARE(reg({"add", kKey, "/v", "Here", "/d", "1"}).status, 0);
+        QCOMPARE(Reg({"add", kKey, "/v", "Here", "/d", "1"}).status, 0);
         const QByteArray before = hive.read();
-        const ProgramRun run = reg(args);
+        const ProgramRun run = Reg(args);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QCOMPARE(hive.read(), before);
